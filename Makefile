@@ -15,7 +15,8 @@ DEPS = cmake make g++ pkg-config \
   libx11-dev libxfixes-dev libxss-dev \
   googletest libgtest-dev libgmock-dev libbenchmark-dev \
   clang libclang-rt-14-dev \
-  xvfb xauth xdotool x11-utils
+  xvfb xauth xdotool x11-utils \
+  libxml2-utils desktop-file-utils man-db
 
 SUDO := $(if $(filter 0,$(shell id -u)),,sudo)
 
