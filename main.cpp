@@ -15,6 +15,15 @@ namespace {
   std::exit(1);
 }
 
+// The toolkit aborts without a display; say so in one line instead.
+void RequireDisplay() {
+  std::string why;
+  if (!brelinde::DisplayAvailable(&why)) {
+    std::fprintf(stderr, "brelinde: %s\n", why.c_str());
+    std::exit(1);
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -22,8 +31,8 @@ int main(int argc, char** argv) {
   const std::vector<std::string> args(argv, argv + argc);
   brelinde::StartUpModes modes;
   modes.change_password = [] { ModeNotAvailable("Kennwort ändern"); };
-  modes.start_show = [] { ModeNotAvailable("Bildschirmschoner"); };
-  modes.start_config = [] { ModeNotAvailable("Einstellungen"); };
+  modes.start_show = [] { RequireDisplay(); ModeNotAvailable("Bildschirmschoner"); };
+  modes.start_config = [] { RequireDisplay(); ModeNotAvailable("Einstellungen"); };
   modes.report_error = brelinde::ReportStartUpError;
   return brelinde::RunStartUp(args, modes);
 }
