@@ -19,7 +19,8 @@ inline constexpr std::string_view kFileReadError = "Datei \"%s\" kann nicht gele
 inline constexpr std::string_view kResourceNotFound = "Ressource %s wurde nicht gefunden";
 inline constexpr std::string_view kJpegError = "JPEG-Fehler #%d";
 inline constexpr std::string_view kTempFolderUnusable = "Temp-Ordner \"%s\" ist nicht verwendbar. %s";
-inline constexpr std::string_view kNoDisplay = "Keine Anzeige gefunden: die Umgebungsvariable DISPLAY ist nicht gesetzt oder die X-Anzeige \"%s\" ist nicht erreichbar.";
+inline constexpr std::string_view kNoDisplaySet = "Keine X-Anzeige: die Umgebungsvariable DISPLAY ist nicht gesetzt.";
+inline constexpr std::string_view kDisplayUnreachable = "Die X-Anzeige \"%s\" ist nicht erreichbar.";
 inline constexpr std::string_view kModeNotAvailable = "Dieser Modus ist noch nicht verfügbar: %s";
 inline constexpr std::string_view kNoSuchWindow = "Das Fenster %s existiert nicht.";
 }  // namespace msg

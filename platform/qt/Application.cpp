@@ -34,7 +34,7 @@ bool DisplayAvailable(std::string* why) {
       return true;
     }
   }
-  if (why) *why = Format(msg::kNoDisplay, name ? name : "");
+  if (why) *why = name && *name ? Format(msg::kDisplayUnreachable, name) : std::string(msg::kNoDisplaySet);
   return false;
 }
 
