@@ -14,4 +14,13 @@ check() {  # check EXPECTED_TEXT ARGS...
 check "'abc' ist kein gültiger Integerwert" /p abc
 check "'' ist kein gültiger Integerwert" /p
 check "'' ist kein gültiger Integerwert" /P:
+
+# Without any display: one clear line, exit code 1, no toolkit abort.
+for args in "/s" "/c" ""; do
+  err=$(env -u DISPLAY QT_QPA_PLATFORM= "$bin" $args 2>&1 >/dev/null); code=$?
+  lines=$(printf '%s\n' "$err" | grep -c .)
+  if [ "$code" -ne 1 ] || [ "$lines" -ne 1 ] || ! grep -qF DISPLAY <<<"$err"; then
+    echo "FAIL: no display, '$args': exit $code, stderr: $err"; fail=1
+  fi
+done
 exit $fail
