@@ -1,0 +1,37 @@
+#include "pictures/JpegImage.h"
+
+#include <cstdio>
+
+#include <jpeglib.h>
+#include <jerror.h>
+
+#include "pictures/Resources.h"
+#include "platform/Errors.h"
+#include "platform/Files.h"
+
+namespace brelinde {
+
+void TJPEGImage::LoadFromResource(int id) { LoadFromBytes(ResourceBytes(id)); }
+
+void TJPEGImage::LoadFromBytes(std::span<const std::byte> bytes) {
+  data_.clear();
+  width_ = height_ = 0;
+  bitmap_.reset();
+  std::vector<std::byte> data(bytes.begin(), bytes.end());
+  const JpegSize size = ReadJpegSize(data);
+  data_ = std::move(data);
+  width_ = size.width;
+  height_ = size.height;
+}
+
+void TJPEGImage::SaveToFile(const std::string& path) const {
+  if (data_.empty()) throw EJPEG(Format(msg::kJpegError, static_cast<long long>(JERR_EMPTY_IMAGE)));
+  WriteWholeFile(path, data_);
+}
+
+const DecodedImage& TJPEGImage::Bitmap() const {
+  if (!bitmap_) bitmap_ = DecodeJpeg(data_, PixelFormat::RGB24);
+  return *bitmap_;
+}
+
+}  // namespace brelinde
