@@ -14,6 +14,7 @@ inline constexpr std::string_view kApplicationErrorTitle = "Anwendungsfehler";
 inline constexpr std::string_view kRegGetDataFailed = "Fehler beim Holen der Daten für '%s'";
 inline constexpr std::string_view kRegInvalidDataType = "Ungültiger Datentyp für '%s'";
 inline constexpr std::string_view kRegSetDataFailed = "Fehler beim Setzen der Daten für '%s'";
+inline constexpr std::string_view kHiveUnusable = "Registrierungsdatei \"%s\" ist nicht verwendbar (%s): gespeicherte Werte werden nicht gelesen, Schreiben schlägt fehl, die Datei bleibt unverändert.";
 inline constexpr std::string_view kFileCreateError = "Datei \"%s\" kann nicht erstellt werden. %s";
 inline constexpr std::string_view kFileReadError = "Datei \"%s\" kann nicht gelesen werden. %s";
 inline constexpr std::string_view kResourceNotFound = "Ressource %s wurde nicht gefunden";
