@@ -11,13 +11,20 @@
 
 namespace brelinde {
 
-void TJPEGImage::LoadFromResource(int id) { LoadFromBytes(ResourceBytes(id)); }
-
-void TJPEGImage::LoadFromBytes(std::span<const std::byte> bytes) {
+void TJPEGImage::Clear() {
   data_.clear();
   width_ = height_ = 0;
   bitmap_.reset();
-  std::vector<std::byte> data(bytes.begin(), bytes.end());
+}
+
+void TJPEGImage::LoadFromResource(int id) {
+  Clear();
+  LoadFromBytes(ResourceBytes(id));
+}
+
+void TJPEGImage::LoadFromBytes(std::span<const std::byte> bytes) {
+  std::vector<std::byte> data(bytes.begin(), bytes.end());  // first: bytes may be our own Data()
+  Clear();
   const JpegSize size = ReadJpegSize(data);
   data_ = std::move(data);
   width_ = size.width;

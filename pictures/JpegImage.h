@@ -37,6 +37,8 @@ class TJPEGImage {
   bool HasBitmap() const { return bitmap_.has_value(); }
 
  private:
+  void Clear();
+
   std::vector<std::byte> data_;
   int width_ = 0, height_ = 0;
   mutable std::optional<DecodedImage> bitmap_;
