@@ -16,6 +16,7 @@ char g_program[] = "brelinde";
 char* g_default_argv[] = {g_program, nullptr};
 char** g_argv = g_default_argv;
 constexpr const char* kApplicationTitle = "Brelinde";
+std::function<void(const std::string&)> g_error_box_hook;
 }  // namespace
 
 void SetApplicationArguments(int argc, char** argv) {
@@ -55,8 +56,16 @@ bool TApplication::notify(QObject* receiver, QEvent* event) {
 
 void TApplication::ShowException(const std::exception& e) {
   std::fprintf(stderr, "brelinde: %s\n", e.what());
+  if (g_error_box_hook) {
+    g_error_box_hook(e.what());
+    return;
+  }
   QMessageBox box(QMessageBox::Critical, kApplicationTitle, QString::fromUtf8(e.what()), QMessageBox::Ok);
   box.exec();
+}
+
+void TApplication::SetErrorBoxHook(std::function<void(const std::string& message)> hook) {
+  g_error_box_hook = std::move(hook);
 }
 
 void ReportStartUpError(const std::string& report) {

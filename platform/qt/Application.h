@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QApplication>
+#include <functional>
 #include <string>
 
 namespace brelinde {
@@ -19,6 +20,9 @@ class TApplication : public QApplication {
   TApplication();
   bool notify(QObject* receiver, QEvent* event) override;
   static void ShowException(const std::exception& e);
+  // Sends ShowException's reports to hook instead of a modal box (tests observe them without
+  // blocking); an empty function brings the box back.
+  static void SetErrorBoxHook(std::function<void(const std::string& message)> hook);
 };
 
 // Start-up's error report: on stderr, and in a box titled "Anwendungsfehler" where a display is.
