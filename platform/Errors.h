@@ -19,6 +19,7 @@ inline constexpr std::string_view kFileCreateError = "Datei \"%s\" kann nicht er
 inline constexpr std::string_view kFileReadError = "Datei \"%s\" kann nicht gelesen werden. %s";
 inline constexpr std::string_view kResourceNotFound = "Ressource %s wurde nicht gefunden";
 inline constexpr std::string_view kJpegError = "JPEG-Fehler #%d";
+inline constexpr std::string_view kPictureNotShown = "Bild \"%s\" wird nicht angezeigt: %s";
 inline constexpr std::string_view kTempFolderUnusable = "Temp-Ordner \"%s\" ist nicht verwendbar. %s";
 inline constexpr std::string_view kNoDisplaySet = "Keine X-Anzeige: die Umgebungsvariable DISPLAY ist nicht gesetzt.";
 inline constexpr std::string_view kDisplayUnreachable = "Die X-Anzeige \"%s\" ist nicht erreichbar.";
