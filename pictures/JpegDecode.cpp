@@ -29,7 +29,10 @@ struct ErrorTrap {
   int code;
 };
 
+JpegMessageObserver g_observer = nullptr;
+
 [[noreturn]] void JumpBack(j_common_ptr cinfo) {
+  if (g_observer != nullptr) g_observer(cinfo->err->msg_code);
   auto* trap = reinterpret_cast<ErrorTrap*>(cinfo->err);
   trap->code = cinfo->err->msg_code;
   std::longjmp(trap->jump, 1);
@@ -39,6 +42,7 @@ struct ErrorTrap {
 // data. Refused like an error. Trace messages (level >= 0) are dropped.
 void OnMessage(j_common_ptr cinfo, int level) {
   if (level < 0) JumpBack(cinfo);
+  if (g_observer != nullptr) g_observer(cinfo->err->msg_code);
 }
 
 void Silent(j_common_ptr) {}
@@ -98,6 +102,8 @@ class Decompressor {
 };
 
 }  // namespace
+
+void SetJpegMessageObserver(JpegMessageObserver observer) { g_observer = observer; }
 
 JpegSize ReadJpegSize(std::span<const std::byte> data) {
   Decompressor d;

@@ -42,4 +42,10 @@ inline constexpr int64_t kMaxDecodedPixels = int64_t{1} << 26;
 DecodedImage DecodeJpeg(std::span<const std::byte> data, PixelFormat format, int min_width = 0,
                         int min_height = 0);
 
+// Receives the code of every message libjpeg reports while reading, traces included (one per
+// marker and table it parses). The system itself sets none; the fuzzer uses it to see which
+// paths of the uninstrumented library an input reached. Set it before any decoding starts.
+using JpegMessageObserver = void (*)(int code);
+void SetJpegMessageObserver(JpegMessageObserver observer);
+
 }  // namespace brelinde
