@@ -2,9 +2,9 @@
 // the page view pays to decode one, at full scale and DCT-scaled.
 #include <benchmark/benchmark.h>
 
+#include <unistd.h>
 #include <cstdio>
 #include <string>
-#include <unistd.h>
 
 #include "pictures/JpegDecode.h"
 #include "pictures/JpegImage.h"
@@ -45,8 +45,7 @@ void BM_Decode(benchmark::State& state, PixelFormat format, int min_width, int m
   state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(bytes.size()));
 }
 BENCHMARK_CAPTURE(BM_Decode, full_rgb24, PixelFormat::RGB24, 0, 0)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_Decode, full_bgrx32, PixelFormat::BGRX32, 0, 0)
-    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Decode, full_bgrx32, PixelFormat::BGRX32, 0, 0)->Unit(benchmark::kMillisecond);
 // The smallest DCT scale that covers a 1920 x 1080 screen: full scale for a 1024 x 768 slide.
 BENCHMARK_CAPTURE(BM_Decode, min_1920x1080_bgrx32, PixelFormat::BGRX32, 1920, 1080)
     ->Unit(benchmark::kMillisecond);

@@ -58,7 +58,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     return 0;
   }
   const int eighths = DctScaleEighths(image.Width(), image.Height(), min_width, min_height);
-  Check(out.width == Scaled(image.Width(), eighths) && out.height == Scaled(image.Height(), eighths));
+  Check(out.width == Scaled(image.Width(), eighths) &&
+        out.height == Scaled(image.Height(), eighths));
   const int bytes_per_pixel = format == PixelFormat::RGB24 ? 3 : 4;
   Check(out.stride % 4 == 0 && out.stride >= out.width * bytes_per_pixel);
   Check(out.pixels.size() == static_cast<size_t>(out.stride) * out.height);

@@ -55,8 +55,8 @@ std::vector<unsigned char> Encode(const DecodedImage& rgb, const Variant& v) {
   c.optimize_coding = v.optimise ? TRUE : FALSE;
   jpeg_start_compress(&c, TRUE);
   while (c.next_scanline < c.image_height) {
-    JSAMPROW row = const_cast<JSAMPROW>(rgb.pixels.data() +
-                                        static_cast<size_t>(c.next_scanline) * rgb.stride);
+    JSAMPROW row =
+        const_cast<JSAMPROW>(rgb.pixels.data() + static_cast<size_t>(c.next_scanline) * rgb.stride);
     jpeg_write_scanlines(&c, &row, 1);
   }
   jpeg_finish_compress(&c);
@@ -77,7 +77,8 @@ int main(int argc, char** argv) {
   WriteWholeFile(dir + "/info.jpg", ResourceBytes(kInfoPictureId));
   int count = 1;
   for (int n : {0, 2, 8, 19}) {  // landscape and portrait, the largest and the smallest file
-    const DecodedImage small = DecodeJpeg(ResourceBytes(kFirstSlideId + n), PixelFormat::RGB24, 96, 72);
+    const DecodedImage small =
+        DecodeJpeg(ResourceBytes(kFirstSlideId + n), PixelFormat::RGB24, 96, 72);
     for (const Variant& v : kVariants) {
       const auto bytes = Encode(small, v);
       WriteWholeFile(dir + "/slide" + std::to_string(n) + "-" + v.name + ".jpg",

@@ -4,8 +4,8 @@
 #include <csetjmp>
 #include <cstdio>  // jpeglib.h needs FILE and size_t declared before it
 
-#include <jpeglib.h>
 #include <jerror.h>
+#include <jpeglib.h>
 
 #include "platform/Errors.h"
 
@@ -127,9 +127,8 @@ DecodedImage DecodeJpeg(std::span<const std::byte> data, PixelFormat format, int
   d.ReadHeader(data);
   jpeg_decompress_struct& c = d.cinfo();
   c.out_color_space = format == PixelFormat::RGB24 ? JCS_RGB : JCS_EXT_BGRX;
-  c.scale_num = static_cast<unsigned>(DctScaleEighths(static_cast<int>(c.image_width),
-                                                      static_cast<int>(c.image_height),
-                                                      min_width, min_height));
+  c.scale_num = static_cast<unsigned>(DctScaleEighths(
+      static_cast<int>(c.image_width), static_cast<int>(c.image_height), min_width, min_height));
   c.scale_denom = 8;
   d.Run([&] { jpeg_calc_output_dimensions(&c); });
   if (static_cast<int64_t>(c.output_width) * c.output_height > kMaxDecodedPixels) {

@@ -2,8 +2,8 @@
 
 #include <cstdio>
 
-#include <jpeglib.h>
 #include <jerror.h>
+#include <jpeglib.h>
 
 #include "pictures/Resources.h"
 #include "platform/Errors.h"

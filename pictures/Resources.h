@@ -6,7 +6,7 @@
 
 namespace brelinde {
 
-// 105 is the dialog's info picture; slide n (0..23) is kFirstSlideId + n. Ids 106 to 109 are unused.
+// 105 is the dialog's info picture, kFirstSlideId + n is slide n (0..23); 106 to 109 are unused.
 inline constexpr int kInfoPictureId = 105, kFirstSlideId = 110, kSlideCount = 24;
 
 // The bytes of resource id, in place in the program image (valid for the whole run).

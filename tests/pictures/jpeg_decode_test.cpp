@@ -88,14 +88,11 @@ TEST(DecodeJpeg, ChoosesTheSmallestDctScaleThatStillCoversTheMinimum) {
       {slide, 0, 0, 8, 1024, 768},        // no minimum: full scale
       {slide, -5, -5, 8, 1024, 768},      // nor are negative bounds one
       {slide, 1920, 1080, 8, 1024, 768},  // larger than the picture: full, never enlarged
-      {slide, 480, 360, 4, 512, 384},
-      {slide, 1, 1, 1, 128, 96},
+      {slide, 480, 360, 4, 512, 384},    {slide, 1, 1, 1, 128, 96},
       {slide, 129, 0, 2, 256, 192},  // only the width bounds
       {slide, 0, 97, 2, 256, 192},   // only the height bounds
-      {slide, 896, 0, 7, 896, 672},
-      {slide, 897, 0, 8, 1024, 768},
-      {portrait, 100, 200, 3, 216, 288},
-      {info, 1, 1, 1, 56, 31},  // 445/8 and 241/8 round up
+      {slide, 896, 0, 7, 896, 672},      {slide, 897, 0, 8, 1024, 768},
+      {portrait, 100, 200, 3, 216, 288}, {info, 1, 1, 1, 56, 31},  // 445/8 and 241/8 round up
       {info, 100, 0, 2, 112, 61},
   };
   for (const Case& c : cases) {
@@ -119,8 +116,7 @@ void ExpectRefusedEverywhere(const Data& data, int code) {
   EXPECT_EQ(JpegErrorOf([&] { ReadJpegSize(data); }), JpegError(code));
   EXPECT_EQ(JpegErrorOf([&] { TJPEGImage().LoadFromBytes(data); }), JpegError(code));
   EXPECT_EQ(JpegErrorOf([&] { DecodeJpeg(data, PixelFormat::RGB24); }), JpegError(code));
-  EXPECT_EQ(JpegErrorOf([&] { DecodeJpeg(data, PixelFormat::BGRX32, 100, 100); }),
-            JpegError(code));
+  EXPECT_EQ(JpegErrorOf([&] { DecodeJpeg(data, PixelFormat::BGRX32, 100, 100); }), JpegError(code));
 }
 
 TEST(DecodeJpeg, BytesThatAreNoJpegFileGiveTheJpegError) {
@@ -240,7 +236,8 @@ TEST(DecodeJpeg, AnOutputBeyondTheLimitIsRefusedBeforeItsMemoryIsTaken) {
   EXPECT_EQ(JpegErrorOf([&] { DecodeJpeg(huge, PixelFormat::BGRX32); }),
             JpegError(JERR_IMAGE_TOO_BIG));
   // Scaled to 1/8 it is within the limit; then the data, made for 445 x 241, runs out.
-  const std::string scaled = JpegErrorOf([&] { DecodeJpeg(huge, PixelFormat::BGRX32, 2048, 2048); });
+  const std::string scaled =
+      JpegErrorOf([&] { DecodeJpeg(huge, PixelFormat::BGRX32, 2048, 2048); });
   EXPECT_NE(scaled, "");
   EXPECT_NE(scaled, JpegError(JERR_IMAGE_TOO_BIG));
 }
