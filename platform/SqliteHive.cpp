@@ -9,11 +9,13 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
 #include <set>
+#include <thread>
 
 #include "platform/Errors.h"
 
@@ -149,9 +151,26 @@ void SqliteHive::MarkUnusable(const std::string& why) {
 }
 
 bool SqliteHive::Connect(bool for_write) {
+  if (!Open(for_write)) return false;
+  if (!for_write) return state_ == State::kReady;
+  if (!write_ready_) {
+    // WAL lets a show read while the dialog writes, and it is kept in the file. Switching needs a
+    // moment when nobody reads, so a busy file is waited for. Where WAL cannot work (no shared
+    // memory on the file system) the rollback journal stays: just as safe, only slower to share.
+    Retrying([this] {
+      Stmt mode(db_, "PRAGMA journal_mode=WAL");
+      const int rc = mode.ok() ? mode.Step() : sqlite3_errcode(db_);
+      return rc == SQLITE_ROW ? SQLITE_OK : rc;
+    });
+    if (state_ == State::kReadable && !CreateSchema()) return false;
+    write_ready_ = true;
+  }
+  return true;
+}
+
+bool SqliteHive::Open(bool for_write) {
+  if (db_) return true;
   if (state_ == State::kUnusable) return false;
-  if (state_ == State::kReady) return true;
-  if (state_ == State::kReadable) return for_write ? CreateSchema() : false;
   if (state_ == State::kAbsent && !for_write) return false;
 
   if (path_.empty()) {
@@ -188,23 +207,39 @@ bool SqliteHive::Connect(bool for_write) {
   sqlite3_exec(db_, "PRAGMA synchronous=FULL", nullptr, nullptr, nullptr);
 
   // The first read of the file: anything but an SQLite database fails here.
-  Stmt tables(db_,
-              "SELECT count(*) FROM sqlite_master WHERE type='table' AND name IN ('keys','vals')");
-  if (!tables.ok() || tables.Step() != SQLITE_ROW) {
+  int64_t found = 0;
+  const int rc = Retrying([&] {
+    Stmt tables(db_,
+                "SELECT count(*) FROM sqlite_master WHERE type='table' AND name IN "
+                "('keys','vals')");
+    const int step = tables.ok() ? tables.Step() : sqlite3_errcode(db_);
+    if (step == SQLITE_ROW) found = tables.ColumnInt(0);
+    return step == SQLITE_ROW ? SQLITE_OK : step;
+  });
+  if (rc != SQLITE_OK) {
     MarkUnusable(sqlite3_errmsg(db_));
     return false;
   }
-  const int64_t found = tables.ColumnInt(0);
   if (found == 2) return CheckTables();
   state_ = State::kReadable;  // an empty database (or one we only started): nothing to read yet
-  return for_write ? CreateSchema() : false;
+  return true;
+}
+
+int SqliteHive::Retrying(const std::function<int()>& step) {
+  // The busy timeout already waits inside SQLite, but a few lock conflicts (a file changing its
+  // journal mode, a rollback journal that looks hot for a moment) come back at once: those wait
+  // here, up to the same timeout.
+  const auto deadline =
+      std::chrono::steady_clock::now() + std::chrono::milliseconds(kHiveBusyTimeoutMs);
+  for (;;) {
+    const int rc = step();
+    if ((rc & 0xff) != SQLITE_BUSY && (rc & 0xff) != SQLITE_LOCKED) return rc;
+    if (std::chrono::steady_clock::now() >= deadline) return rc;
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
 }
 
 bool SqliteHive::CreateSchema() {
-  // WAL lets a show read while the dialog writes; it is kept in the file. Another process may
-  // hold the file at this moment and keep it from switching: then the rollback journal stays,
-  // which is just as safe.
-  sqlite3_exec(db_, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
   if (!Begin()) return false;
   if (sqlite3_exec(db_, kSchema, nullptr, nullptr, nullptr) != SQLITE_OK) {
     const std::string why = sqlite3_errmsg(db_);
@@ -229,13 +264,17 @@ bool SqliteHive::CheckTables() {
 }
 
 bool SqliteHive::Begin() {
-  // IMMEDIATE takes the write lock at once, so the busy timeout covers the whole transaction.
-  if (sqlite3_exec(db_, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) == SQLITE_OK) return true;
-  return Failed("BEGIN");
+  // IMMEDIATE takes the write lock at once, so no other writer can slip in between read and write.
+  const int rc =
+      Retrying([this] { return sqlite3_exec(db_, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr); });
+  return rc == SQLITE_OK || Failed("BEGIN");
 }
 
 bool SqliteHive::Commit() {
-  if (sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK) return true;
+  // A commit that finds readers in the way keeps its transaction open and can be tried again.
+  const int rc =
+      Retrying([this] { return sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr); });
+  if (rc == SQLITE_OK) return true;
   Failed("COMMIT");
   Rollback();
   return false;

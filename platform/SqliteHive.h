@@ -12,6 +12,7 @@
 // nothing, writes fail, and one line on stderr (once per process) names the file.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "platform/Registry.h"
@@ -53,6 +54,9 @@ class SqliteHive final : public Hive {
 
   // Connects for reading (false: nothing to read) or for writing (false: cannot write).
   bool Connect(bool for_write);
+  bool Open(bool for_write);
+  // Runs step (an SQLite call's result code) again while the file is busy, up to the timeout.
+  int Retrying(const std::function<int()>& step);
   bool CreateSchema();
   bool CheckTables();
   void MarkUnusable(const std::string& why);
@@ -65,6 +69,7 @@ class SqliteHive final : public Hive {
   std::string path_;
   sqlite3* db_ = nullptr;
   State state_ = State::kUnconnected;
+  bool write_ready_ = false;  // journal mode and tables seen to for writing
   std::string last_error_;
 };
 
