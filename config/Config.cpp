@@ -1,7 +1,6 @@
 #include "config/Config.h"
 
 #include <QCloseEvent>
-#include <QComboBox>
 #include <QFont>
 #include <QGuiApplication>
 #include <QImage>
@@ -11,7 +10,6 @@
 #include <QScreen>
 #include <QStyle>
 #include <QStyleFactory>
-#include <QStyledItemDelegate>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -23,13 +21,13 @@
 #include "config/DialogX11.h"
 #include "config/Links.h"
 #include "config/SettingsStore.h"
+#include "config/TransitionList.h"
 #include "pictures/JpegDecode.h"
 #include "pictures/Resources.h"
 #include "platform/Errors.h"
 #include "platform/System.h"
 #include "platform/qt/Application.h"
 #include "protocol/ScreenSaver.h"
-#include "show/TransitionCatalogue.h"
 #include "ui_Config.h"
 
 // The pictures stored with the form live in a static library: their registration must be asked
@@ -137,16 +135,9 @@ TConfig::~TConfig() {
 
 // The parts of the form data that come from tables of the program rather than from Config.ui.
 void TConfig::FillForm() {
-  QComboBox* combo = ui_->comboEffekt;
-  // A plain list with rows of fixed height. (This also makes the list's pop-up window now, so
-  // that the form's look, given to every control below, reaches it too.)
-  combo->setItemDelegate(new QStyledItemDelegate(combo));
-  for (size_t i = 0; i < kTransitionNames.size(); ++i) {
-    const std::string_view name = kTransitionNames[i];
-    combo->addItem(QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())));
-    combo->setItemData(static_cast<int>(i), QSize(0, kComboRowHeight), Qt::SizeHintRole);
-  }
-  combo->setCurrentIndex(-1);
+  // (Filling the list also makes its pop-up window now, so that the form's look, given to every
+  // control afterwards, reaches it too.)
+  FillTransitionList(ui_->comboEffekt, kComboRowHeight);
 
   QTextDocument* memo = ui_->Memo1->document();
   memo->setDocumentMargin(0);

@@ -57,6 +57,7 @@ target_sources(brelinde_qt PRIVATE
   DialogControls.cpp
   DialogX11.cpp
   StartConfig.cpp
+  TransitionList.cpp
   dialog.qrc
 )
 set_source_files_properties(Config.cpp TARGET_DIRECTORY brelinde_qt PROPERTIES
