@@ -6,10 +6,6 @@
 #include <exception>
 #include <span>
 
-// jpeglib.h needs FILE and size_t first.
-#include <cstdio>
-#include <jpeglib.h>
-#include <jerror.h>
 
 #include "pictures/JpegDecode.h"
 #include "platform/Errors.h"
@@ -76,17 +72,15 @@ PageLayout LayoutPage(const PageDocument& page, int view_width, int view_height,
   return layout;
 }
 
-void PaintPage(const PageLayout& layout, const ViewGeometry& geometry, const Frame* picture, Frame& out) {
+void PaintPage(const PageLayout& layout, const ViewGeometry& geometry, const PixelView* picture, Frame& out) {
   const Rect& v = geometry.visible;
-  if (out.width != v.width || out.height != v.height) out = Frame(v.width, v.height);
-  std::fill(out.pixels.begin(), out.pixels.end(), layout.background | kOpaque);
-  if (!layout.has_picture || !picture || picture->Empty()) return;
+  if (out.width != v.width || out.height != v.height) out = Frame(v.width, v.height, layout.background | kOpaque);
+  else std::fill(out.pixels.begin(), out.pixels.end(), layout.background | kOpaque);
+  if (!layout.has_picture || !picture || picture->width <= 0 || picture->height <= 0) return;
   const Rect shown = Intersect(Intersect(layout.picture, layout.clip), v);
   if (shown.Empty()) return;
-  for (int y = shown.y; y < shown.Bottom(); ++y) {
-    const uint32_t* src = picture->Row(y - layout.picture.y) + (shown.x - layout.picture.x);
-    std::memcpy(out.Row(y - v.y) + (shown.x - v.x), src, static_cast<size_t>(shown.width) * 4);
-  }
+  const Rect part{shown.x - layout.picture.x, shown.y - layout.picture.y, shown.width, shown.height};
+  ResampleInto(*picture, layout.picture.width, layout.picture.height, part, out, shown.x - v.x, shown.y - v.y);
 }
 
 RenderResult RunRenderJob(const RenderJob& job) {
@@ -95,7 +89,8 @@ RenderResult RunRenderJob(const RenderJob& job) {
   result.geometry = job.geometry;
   const ViewGeometry& g = job.geometry;
   PageLayout layout = LayoutPage(job.page, g.width, g.height, 0, 0);
-  Frame picture;
+  DecodedImage decoded;
+  PixelView picture;
   if (job.page.image && !g.visible.Empty()) {
     const std::string& src = job.page.image->src;
     try {
@@ -106,12 +101,8 @@ RenderResult RunRenderJob(const RenderJob& job) {
       layout = LayoutPage(job.page, g.width, g.height, size.width, size.height);
       const Rect shown = Intersect(Intersect(layout.picture, layout.clip), g.visible);
       if (layout.has_picture && !shown.Empty()) {
-        if (static_cast<int64_t>(layout.picture.width) * layout.picture.height > kMaxDecodedPixels)
-          throw EJPEG(Format(msg::kJpegError, JERR_IMAGE_TOO_BIG));
-        const DecodedImage decoded =
-            DecodeJpeg(data, PixelFormat::BGRX32, layout.picture.width, layout.picture.height);
-        picture = Resample({decoded.pixels.data(), decoded.width, decoded.height, decoded.stride},
-                           layout.picture.width, layout.picture.height);
+        decoded = DecodeJpeg(data, PixelFormat::BGRX32, layout.picture.width, layout.picture.height);
+        picture = {decoded.pixels.data(), decoded.width, decoded.height, decoded.stride};
       }
     } catch (const std::exception& e) {
       layout.has_picture = false;

@@ -8,6 +8,7 @@
 #include "platform/browser/Compositor.h"
 #include "platform/browser/Frame.h"
 #include "platform/browser/PageReader.h"
+#include "platform/browser/Resample.h"
 
 namespace brelinde::browser {
 
@@ -34,9 +35,9 @@ struct PageLayout {
 PageLayout LayoutPage(const PageDocument& page, int view_width, int view_height, int natural_width,
                       int natural_height);
 
-// The page's background, and the picture (already at layout.picture's size) where the layout puts
-// it; out covers geometry.visible.
-void PaintPage(const PageLayout& layout, const ViewGeometry& geometry, const Frame* picture, Frame& out);
+// The page's background, and the picture scaled to layout.picture's size where the layout puts it
+// (only its visible part is scaled); out covers geometry.visible.
+void PaintPage(const PageLayout& layout, const ViewGeometry& geometry, const PixelView* picture, Frame& out);
 
 // What the engine chose for a change of page; the transition itself is prepared with the frame.
 struct TransitionChoice {

@@ -18,6 +18,11 @@ struct PixelView {
 // The picture scaled to width x height (both > 0), opaque.
 Frame Resample(const PixelView& source, int width, int height);
 
+// Only the part (in scaled coordinates) of the picture scaled to scaled_width x scaled_height,
+// written into dest at dest_x, dest_y: a large picture of which little shows costs little.
+void ResampleInto(const PixelView& source, int scaled_width, int scaled_height, const Rect& part, Frame& dest,
+                  int dest_x, int dest_y);
+
 inline PixelView ViewOf(const Frame& f) {
   return {reinterpret_cast<const uint8_t*>(f.pixels.data()), f.width, f.height, f.width * 4};
 }

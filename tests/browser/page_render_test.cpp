@@ -66,7 +66,8 @@ TEST(PaintPage, BackgroundEverywhereButThePictureAndOnlyTheVisiblePart) {
   Frame picture(10, 6, 0xFFFFFFFFu);
   const ViewGeometry g{40, 30, Rect{2, 2, 20, 10}};
   Frame out;
-  PaintPage(layout, g, &picture, out);
+  const PixelView view = ViewOf(picture);
+  PaintPage(layout, g, &view, out);
   ASSERT_EQ(out.width, 20);
   ASSERT_EQ(out.height, 10);
   for (int y = 0; y < 10; ++y) {
@@ -137,6 +138,21 @@ TEST(Resample, AveragesWhenShrinkingAndInterpolatesWhenGrowing) {
   }
   const Frame same = Resample(ViewOf(ramp), 4, 1);
   EXPECT_EQ(same.pixels, ramp.pixels);
+}
+
+TEST(Resample, APartIsThatPartOfTheWhole) {
+  Frame source(37, 23);
+  for (size_t i = 0; i < source.pixels.size(); ++i) source.pixels[i] = kOpaque | static_cast<uint32_t>(i * 2654435761u);
+  for (const auto& [w, h] : {std::pair{101, 67}, std::pair{13, 9}}) {
+    const Frame whole = Resample(ViewOf(source), w, h);
+    const Rect part{w / 3, h / 4, w / 2, h / 2};
+    Frame out(part.width + 3, part.height + 2, 0);
+    ResampleInto(ViewOf(source), w, h, part, out, 3, 2);
+    for (int y = 0; y < part.height; ++y)
+      for (int x = 0; x < part.width; ++x)
+        ASSERT_EQ(out.At(x + 3, y + 2), whole.At(x + part.x, y + part.y)) << w << " " << x << "," << y;
+    EXPECT_EQ(out.At(0, 0), 0u);  // nothing written outside
+  }
 }
 
 }  // namespace
