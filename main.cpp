@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "config/StartConfig.h"
 #include "platform/Errors.h"
 #include "platform/qt/Application.h"
 #include "protocol/StartUp.h"
@@ -32,7 +33,7 @@ int main(int argc, char** argv) {
   brelinde::StartUpModes modes;
   modes.change_password = [] { ModeNotAvailable("Kennwort ändern"); };
   modes.start_show = [] { RequireDisplay(); ModeNotAvailable("Bildschirmschoner"); };
-  modes.start_config = [] { RequireDisplay(); ModeNotAvailable("Einstellungen"); };
+  modes.start_config = [] { RequireDisplay(); brelinde::StartConfig(); };
   modes.report_error = brelinde::ReportStartUpError;
   return brelinde::RunStartUp(args, modes);
 }
