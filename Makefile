@@ -16,7 +16,8 @@ DEPS = cmake make g++ pkg-config \
   googletest libgtest-dev libgmock-dev libbenchmark-dev \
   clang libclang-rt-14-dev \
   xvfb xauth xdotool x11-utils \
-  libxml2-utils desktop-file-utils man-db
+  libxml2-utils desktop-file-utils man-db \
+  ffmpeg bc
 
 SUDO := $(if $(filter 0,$(shell id -u)),,sudo)
 
