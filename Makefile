@@ -17,7 +17,8 @@ DEPS = cmake make g++ pkg-config \
   clang libclang-rt-14-dev \
   xvfb xauth xdotool x11-utils \
   libxml2-utils desktop-file-utils man-db \
-  ffmpeg bc
+  ffmpeg bc \
+  fonts-urw-base35
 
 SUDO := $(if $(filter 0,$(shell id -u)),,sudo)
 
