@@ -7,6 +7,8 @@
 #include "config/StartConfig.h"
 #include "platform/Errors.h"
 #include "platform/qt/Application.h"
+#include "platform/qt/ShowWindow.h"
+#include "protocol/ScreenSaver.h"
 #include "protocol/StartUp.h"
 
 namespace {
@@ -31,8 +33,8 @@ int main(int argc, char** argv) {
   brelinde::SetApplicationArguments(argc, argv);
   const std::vector<std::string> args(argv, argv + argc);
   brelinde::StartUpModes modes;
-  modes.change_password = [] { ModeNotAvailable("Kennwort ändern"); };
-  modes.start_show = [] { RequireDisplay(); ModeNotAvailable("Bildschirmschoner"); };
+  modes.change_password = [] { brelinde::ChangePassword(); };
+  modes.start_show = [] { RequireDisplay(); brelinde::StartShow(); };
   modes.start_config = [] { RequireDisplay(); brelinde::StartConfig(); };
   modes.report_error = brelinde::ReportStartUpError;
   return brelinde::RunStartUp(args, modes);
