@@ -4,7 +4,7 @@
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
 PREFIX     ?= /usr/local
-ARGS       ?=
+ARGS       ?= /s
 JOBS       ?= $(shell nproc)
 WERROR     := $(if $(CI),ON,OFF)
 
