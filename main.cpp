@@ -13,11 +13,6 @@
 
 namespace {
 
-[[noreturn]] void ModeNotAvailable(const char* mode) {
-  std::fprintf(stderr, "brelinde: %s\n", brelinde::Format(brelinde::msg::kModeNotAvailable, mode).c_str());
-  std::exit(1);
-}
-
 // The toolkit aborts without a display; say so in one line instead.
 void RequireDisplay() {
   std::string why;
