@@ -4,7 +4,11 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <QEvent>
 #include <QSocketNotifier>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
 #include <memory>
 
 #include "platform/System.h"
@@ -54,6 +58,38 @@ class StopSignals {
   std::unique_ptr<QSocketNotifier> notifier_;
 };
 
+// With BRELINDE_FRAME_LOG=path, one line per painted frame of the page view and per page that
+// starts showing or transition that ends: "<ns since the epoch> paint|shown|finished". The
+// benchmark reads frame rates and the split between transitions and the still time from it.
+class FrameLog : public QObject {
+ public:
+  FrameLog(PageView* view, const char* path) : file_(std::fopen(path, "a")) {
+    if (!file_) return;
+    view->installEventFilter(this);
+    connect(view, &PageView::PageShown, this, [this] { Line("shown"); });
+    connect(view, &PageView::TransitionFinished, this, [this] { Line("finished"); });
+  }
+  ~FrameLog() override {
+    if (file_) std::fclose(file_);
+  }
+
+ protected:
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::Paint) Line("paint");
+    return false;
+  }
+
+ private:
+  void Line(const char* what) {
+    timespec now{};
+    clock_gettime(CLOCK_REALTIME, &now);
+    std::fprintf(file_, "%lld%09ld %s\n", static_cast<long long>(now.tv_sec), now.tv_nsec, what);
+    std::fflush(file_);
+  }
+
+  std::FILE* file_;
+};
+
 }  // namespace
 
 void StartShow() {
@@ -66,12 +102,16 @@ void StartShow() {
   std::unique_ptr<StopSignals> stop_signals;
   std::unique_ptr<TShowWindow> window;
   std::unique_ptr<TVazuror> show;
+  std::unique_ptr<FrameLog> frame_log;
   try {
     if (!QApplication::instance()) app = std::make_unique<TApplication>();
     SetApplicationExceptionHandler([](const std::exception& e) { TApplication::ShowException(e); });
     stop_signals = std::make_unique<StopSignals>();
     window = std::make_unique<TShowWindow>();
     auto* view = new PageView(window.get());
+    if (const char* path = std::getenv("BRELINDE_FRAME_LOG"); path && *path) {
+      frame_log = std::make_unique<FrameLog>(view, path);
+    }
     show = std::make_unique<TVazuror>(*window, *view);
     window->SetForm(show.get());
   } catch (...) {
