@@ -7,13 +7,13 @@
 #include <optional>
 #include <string_view>
 
+#include "show/TransitionCatalogue.h"
+
 namespace brelinde {
 
 inline constexpr std::string_view kSettingsKey = "Software\\Kaltvor\\Kaltvor - Brelinde";
 inline constexpr std::string_view kEffectValue = "Effect";
 inline constexpr std::string_view kActiveTabSheetValue = "ActiveTabSheet";
-// The fade, used when no effect index is stored.
-inline constexpr int32_t kDefaultEffect = 23;
 
 // The stored effect index, unchanged whatever its range; kDefaultEffect when "Effect" is absent.
 // Throws ERegistryException when "Effect" is no REG_DWORD.
