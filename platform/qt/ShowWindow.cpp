@@ -14,6 +14,7 @@
 
 #include "platform/Errors.h"
 #include "platform/System.h"
+#include "platform/qt/Application.h"
 #include "platform/qt/ShowWindowX11.h"
 
 namespace brelinde {
@@ -305,6 +306,14 @@ bool TShowWindow::eventFilter(QObject* watched, QEvent* e) {
     default:
       return false;
   }
+}
+
+void TShowWindow::ShowError(const std::exception& e) {
+  const bool had_capture = capture_;
+  if (had_capture) ReleaseCapture();
+  TApplication::ShowException(e);
+  // Unless the handling of the box's own messages took it again (or ended the show).
+  if (had_capture && !capture_ && !quit_posted_) SetCapture();
 }
 
 void TShowWindow::SetCapture() {

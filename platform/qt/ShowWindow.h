@@ -27,6 +27,10 @@ class TShowWindow : public QWidget, public TFormWindow {
   // messages until the quit message is taken or a close request has closed the window.
   void ShowModal();
 
+  // Reports an error raised while a message was handled, in the application's error box. The
+  // grabs are let go while the box is open, so that it can be answered.
+  void ShowError(const std::exception& e);
+
   // Called when the preview's host window has been destroyed.
   std::function<void()> OnHostGone;
 

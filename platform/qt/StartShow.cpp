@@ -98,6 +98,10 @@ void StartShow() {
     SetSaverRunning(true);
     Sys().ShowCursor(false);
   }
+  // Errors raised while messages are handled go to the error box only while the show runs.
+  struct HandlerScope {
+    ~HandlerScope() { SetApplicationExceptionHandler(nullptr); }
+  } handler_scope;
   std::unique_ptr<TApplication> app;
   std::unique_ptr<StopSignals> stop_signals;
   std::unique_ptr<TShowWindow> window;
@@ -105,9 +109,9 @@ void StartShow() {
   std::unique_ptr<FrameLog> frame_log;
   try {
     if (!QApplication::instance()) app = std::make_unique<TApplication>();
-    SetApplicationExceptionHandler([](const std::exception& e) { TApplication::ShowException(e); });
     stop_signals = std::make_unique<StopSignals>();
     window = std::make_unique<TShowWindow>();
+    SetApplicationExceptionHandler([w = window.get()](const std::exception& e) { w->ShowError(e); });
     auto* view = new PageView(window.get());
     if (const char* path = std::getenv("BRELINDE_FRAME_LOG"); path && *path) {
       frame_log = std::make_unique<FrameLog>(view, path);
