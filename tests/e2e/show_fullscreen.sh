@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The full-screen show of the real program on an Xvfb of 1280 x 1024: the blank page, the first
 # picture after about 2.1 s, the registry values of other software during and after the show, and
-# its end by a key, by mouse movement beyond 5 pixels, and by SIGTERM, each leaving nothing behind.
+# its end by a key, by mouse movement beyond 5 pixels, by a mouse button and by SIGTERM, each
+# leaving nothing behind.
 # Usage: show_fullscreen.sh BRELINDE BRELINDE-REG SLIDES_DIR
 set -u
 BIN=$1 REG=$2 SLIDES=$3
@@ -9,7 +10,7 @@ BIN=$1 REG=$2 SLIDES=$3
 
 start_xvfb 1280x1024
 
-# One show with the registry values given; ends it by $end ("key", "mouse" or "term").
+# One show with the registry values given; ends it by $end ("key", "mouse", "click" or "term").
 # run_show END TRANSITIONS_BEFORE TRANSITIONS_DURING TRANSITIONS_AFTER SOUND_BEFORE SOUND_DURING SOUND_AFTER
 # (a value "-" means absent; sound texts are the default value of the navigation sound key)
 run_show() {
@@ -46,6 +47,7 @@ run_show() {
       running || fail "a move of 5 pixels ended the show"
       xdotool mousemove 650 522
       ;;
+    click) xdotool click 3 ;;
     term) kill -TERM "$SHOW_PID" ;;
   esac
   wait_end
@@ -60,6 +62,7 @@ run_show key 0 1 0 'C:\Windows\Media\Windows Navigation Start.wav' \
 run_show mouse 1 1 1 '' '[deactivated]' ''
 run_show term 5 1 1 'a[deactivated]b' 'a[deactivated]b[deactivated]' 'a'
 run_show key - - - - - -
+run_show click 0 1 0 '' '[deactivated]' ''
 
 [ $FAIL = 0 ] && echo "full-screen show: all passed"
 exit $FAIL
