@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <exception>
 #include <functional>
 #include <string>
@@ -263,7 +264,11 @@ inline void SetApplicationExceptionHandler(TExceptionHandler handler) {
   ApplicationExceptionHandler() = std::move(handler);
 }
 inline void HandleApplicationException(const std::exception& e) {
-  if (auto& handler = ApplicationExceptionHandler()) handler(e);
+  if (auto& handler = ApplicationExceptionHandler()) {
+    handler(e);
+  } else {
+    std::fprintf(stderr, "brelinde: %s\n", e.what());
+  }
 }
 
 // ---- TForm, inline: the class is small and every form and host uses all of it ----------------
