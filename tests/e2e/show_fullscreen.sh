@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The full-screen show of the real program on an Xvfb of 1280 x 1024: the blank page, the first
 # picture after about 2.1 s, the registry values of other software during and after the show, and
-# its end by a key, by mouse movement beyond 5 pixels, by a mouse button and by SIGTERM, each
-# leaving nothing behind.
+# its end by a key, by mouse movement beyond 5 pixels, by a mouse button and by SIGTERM, SIGINT
+# and SIGHUP, each leaving nothing behind.
 # Usage: show_fullscreen.sh BRELINDE BRELINDE-REG SLIDES_DIR
 set -u
 BIN=$1 REG=$2 SLIDES=$3
@@ -10,7 +10,8 @@ BIN=$1 REG=$2 SLIDES=$3
 
 start_xvfb 1280x1024
 
-# One show with the registry values given; ends it by $end ("key", "mouse", "click" or "term").
+# One show with the registry values given; ends it by $end: "key", "mouse", "click", or the signal
+# "term", "int" or "hup".
 # run_show END TRANSITIONS_BEFORE TRANSITIONS_DURING TRANSITIONS_AFTER SOUND_BEFORE SOUND_DURING SOUND_AFTER
 # (a value "-" means absent; sound texts are the default value of the navigation sound key)
 run_show() {
@@ -51,7 +52,7 @@ run_show() {
       xdotool mousemove 650 522
       ;;
     click) xdotool click 3 ;;
-    term) kill -TERM "$SHOW_PID" ;;
+    term | int | hup) kill -"${end^^}" "$SHOW_PID" ;;
   esac
   wait_end
   [ "$CODE" = 0 ] || fail "exit code $CODE after $end; stderr: $(cat "$WORK/stderr")"
@@ -66,6 +67,8 @@ run_show mouse 1 1 1 '' '[deactivated]' ''
 run_show term 5 1 1 'a[deactivated]b' 'a[deactivated]b[deactivated]' 'a'
 run_show key - - - - - -
 run_show click 0 1 0 '' '[deactivated]' ''
+run_show int 0 1 0 'x.wav' 'x.wav[deactivated]' 'x.wav'
+run_show hup 1 1 1 - - -
 
 [ $FAIL = 0 ] && echo "full-screen show: all passed"
 exit $FAIL
