@@ -46,9 +46,9 @@ run_show() {
   case $end in
     key) xdotool key a ;;
     mouse)
-      xdotool mousemove 645 517
+      xdotool mousemove 645 517 click 4 click 5
       sleep 0.7
-      running || fail "a move of 5 pixels ended the show"
+      running || fail "a move of 5 pixels or the wheel ended the show"
       xdotool mousemove 650 522
       ;;
     click) xdotool click 3 ;;
