@@ -18,7 +18,7 @@
 #include <optional>
 #include <string>
 
-#include "config/DialogX11.h"
+#include "platform/qt/X11Windows.h"
 #include "config/Links.h"
 #include "config/SettingsStore.h"
 #include "config/TransitionList.h"

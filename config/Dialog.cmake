@@ -55,7 +55,6 @@ set_property(TARGET brelinde_qt PROPERTY AUTORCC ON)
 target_sources(brelinde_qt PRIVATE
   Config.cpp
   DialogControls.cpp
-  DialogX11.cpp
   StartConfig.cpp
   TransitionList.cpp
   dialog.qrc

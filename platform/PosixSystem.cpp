@@ -6,8 +6,6 @@
 #include <X11/extensions/scrnsaver.h>
 #include <dlfcn.h>
 #include <fcntl.h>
-#include <signal.h>
-#include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -19,36 +17,10 @@
 #include <cstring>
 
 #include "platform/Errors.h"
-
-extern char** environ;
+#include "platform/X11ErrorTrap.h"
 
 namespace brelinde {
 namespace {
-
-// Foreign windows may vanish at any moment; their errors must not end the process.
-int g_x_error = 0;
-int IgnoreXError(Display*, XErrorEvent* e) {
-  g_x_error = e->error_code;
-  return 0;
-}
-
-class XErrorTrap {
- public:
-  explicit XErrorTrap(Display* d) : d_(d) {
-    XSync(d_, False);
-    g_x_error = 0;
-    old_ = XSetErrorHandler(IgnoreXError);
-  }
-  ~XErrorTrap() { XSetErrorHandler(old_); }
-  bool Failed() {
-    XSync(d_, False);
-    return g_x_error != 0;
-  }
-
- private:
-  Display* d_;
-  int (*old_)(Display*, XErrorEvent*);
-};
 
 [[noreturn]] void ThrowTempFolder(const std::string& dir, const std::string& why) {
   throw EInOutError(Format(msg::kTempFolderUnusable, {dir, why}));
@@ -174,7 +146,7 @@ WindowHandle PosixSystem::GetForegroundWindow() {
 bool PosixSystem::SetForegroundWindow(WindowHandle window) {
   ::Display* d = Conn();
   if (!d || window == 0) return false;
-  XErrorTrap trap(d);
+  X11ErrorTrap trap(d);
   const Window w = static_cast<Window>(static_cast<uint32_t>(window));
   XRaiseWindow(d, w);
   XSetInputFocus(d, w, RevertToParent, CurrentTime);
@@ -189,7 +161,7 @@ bool PosixSystem::EnableWindow(WindowHandle, bool) {
 std::optional<TRect> PosixSystem::GetWindowRect(WindowHandle window) {
   ::Display* d = Conn();
   if (!d || window == 0) return std::nullopt;
-  XErrorTrap trap(d);
+  X11ErrorTrap trap(d);
   const Window w = static_cast<Window>(static_cast<uint32_t>(window));
   XWindowAttributes attrs{};
   if (!XGetWindowAttributes(d, w, &attrs) || trap.Failed()) return std::nullopt;

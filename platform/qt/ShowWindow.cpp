@@ -15,7 +15,7 @@
 #include "platform/Errors.h"
 #include "platform/System.h"
 #include "platform/qt/Application.h"
-#include "platform/qt/ShowWindowX11.h"
+#include "platform/qt/X11Windows.h"
 
 namespace brelinde {
 
@@ -168,7 +168,7 @@ void TShowWindow::CreateNativeWindow() {
     });
   } else if (tool_window_ && !(flags & Qt::X11BypassWindowManagerHint)) {
     // No task-bar button: the window manager reads this state when the window is mapped.
-    SetSkipTaskbar(static_cast<unsigned long>(winId()));
+    DropTaskBarEntry(winId());
   }
 }
 
