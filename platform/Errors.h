@@ -23,7 +23,6 @@ inline constexpr std::string_view kPictureNotShown = "Bild \"%s\" wird nicht ang
 inline constexpr std::string_view kTempFolderUnusable = "Temp-Ordner \"%s\" ist nicht verwendbar. %s";
 inline constexpr std::string_view kNoDisplaySet = "Keine X-Anzeige: die Umgebungsvariable DISPLAY ist nicht gesetzt.";
 inline constexpr std::string_view kDisplayUnreachable = "Die X-Anzeige \"%s\" ist nicht erreichbar.";
-inline constexpr std::string_view kModeNotAvailable = "Dieser Modus ist noch nicht verfügbar: %s";
 inline constexpr std::string_view kNoSuchWindow = "Das Fenster %s existiert nicht.";
 }  // namespace msg
 

@@ -36,6 +36,10 @@ int RunStartUp(const std::vector<std::string>& args, const StartUpModes& modes) 
   } catch (const Exception& e) {
     modes.report_error(StartUpErrorReport(e, ModuleName(args)));
     return 1;
+  } catch (const std::exception& e) {
+    // Not one of ours (out of memory, say): reported the same way, as the base class.
+    modes.report_error(StartUpErrorReport(Exception(e.what()), ModuleName(args)));
+    return 1;
   }
 }
 
