@@ -4,21 +4,19 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
-#include <cstdlib>
-#include <filesystem>
 
 #include "config/Config.h"
 #include "platform/qt/Application.h"
 #include "show/TransitionCatalogue.h"
+#include "tests/support/TestFolders.h"
 
 namespace brelinde {
 namespace {
 
 TEST(DialogList, HoldsTheCatalogueNamesAndShowsTwentyRowsWhenOpen) {
   if (!QApplication::instance()) new TApplication();  // lives for the whole program
-  char dir[] = "/tmp/brelinde-dialog-list-XXXXXX";
-  ASSERT_NE(::mkdtemp(dir), nullptr);
-  ::setenv("XDG_CONFIG_HOME", dir, 1);  // a fresh hive, never the user's
+  // A fresh hive, never the user's.
+  const test_support::TempConfigHome home("brelinde-dialog-list");
   {
     TConfig dialog;
     dialog.show();
@@ -38,7 +36,6 @@ TEST(DialogList, HoldsTheCatalogueNamesAndShowsTwentyRowsWhenOpen) {
     EXPECT_LT(view->height(), 21 * 13) << "twenty rows, not all 25";
     combo->hidePopup();
   }
-  std::filesystem::remove_all(dir);
 }
 
 }  // namespace

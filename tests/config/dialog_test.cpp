@@ -16,8 +16,6 @@
 #include <QTextBlock>
 #include <QTextEdit>
 #include <QTimer>
-#include <cstdlib>
-#include <filesystem>
 #include <memory>
 #include <set>
 #include <string>
@@ -35,11 +33,10 @@
 #include "platform/qt/Application.h"
 #include "protocol/ScreenSaver.h"
 #include "protocol/StartUp.h"
+#include "tests/support/TestFolders.h"
 
 namespace brelinde {
 namespace {
-
-namespace fs = std::filesystem;
 
 const std::string kKey(kSettingsKey);
 
@@ -94,11 +91,7 @@ class DialogTest : public ::testing::Test {
   }
 
   void SetUp() override {
-    char pattern[] = "/tmp/brelinde-dialog-XXXXXX";
-    ASSERT_NE(::mkdtemp(pattern), nullptr);
-    dir_ = pattern;
-    ::setenv("XDG_CONFIG_HOME", dir_.c_str(), 1);  // nothing may reach the user's own hive
-    hive_ = std::make_unique<WatchedHive>(dir_ + "/registry.db");
+    hive_ = std::make_unique<WatchedHive>(dir_.Path() + "/registry.db");
     SetHive(hive_.get());
     ParentWindow = 0;
     TApplication::SetErrorBoxHook([this](const std::string& message) { errors_.push_back(message); });
@@ -108,8 +101,6 @@ class DialogTest : public ::testing::Test {
     TApplication::SetErrorBoxHook(nullptr);
     SetHive(nullptr);
     ParentWindow = 0;
-    std::error_code ignored;
-    fs::remove_all(dir_, ignored);
   }
 
   // What the settings key holds, as the store would write it; before any dialog runs.
@@ -156,7 +147,8 @@ class DialogTest : public ::testing::Test {
     QTest::keyClick(target, key);
   }
 
-  std::string dir_;
+  // Nothing may reach the user's own hive.
+  test_support::TempConfigHome dir_{"brelinde-dialog"};
   std::unique_ptr<WatchedHive> hive_;
   std::vector<std::string> errors_;
   ScopedFakeSystem sys_;

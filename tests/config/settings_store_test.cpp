@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
 #include <map>
 #include <set>
 #include <string>
@@ -13,28 +11,19 @@
 #include "platform/Files.h"
 #include "platform/Registry.h"
 #include "platform/SqliteHive.h"
+#include "tests/support/TestFolders.h"
 
 namespace brelinde {
 namespace {
 
-namespace fs = std::filesystem;
 using namespace std::string_literals;
 
 const std::string kKey(kSettingsKey);
 
 class SettingsStoreTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char templ[] = "/tmp/brelinde-settings-XXXXXX";
-    dir_ = mkdtemp(templ);
-    setenv("XDG_CONFIG_HOME", dir_.c_str(), 1);
-  }
-  void TearDown() override {
-    unsetenv("XDG_CONFIG_HOME");
-    fs::remove_all(dir_);
-  }
   SqliteHive HiveFile() { return SqliteHive(DefaultHivePath()); }
-  std::string dir_;
+  test_support::TempConfigHome dir_{"brelinde-settings"};
 };
 
 TEST_F(SettingsStoreTest, AbsentKeyGivesTheFadeAndLeavesAnEmptyKey) {
@@ -94,9 +83,9 @@ TEST_F(SettingsStoreTest, SaveWritesThePageOnlyForTheFirstThreePages) {
 
 TEST_F(SettingsStoreTest, KeyThatCannotBeMadeReadsTheDefaultAndFailsTheFirstWrite) {
   // The config folder is a file: no hive can be made there.
-  const std::string blocked = dir_ + "/blocked";
+  const std::string blocked = dir_.Path() + "/blocked";
   WriteWholeFile(blocked, std::string_view("x"));
-  setenv("XDG_CONFIG_HOME", blocked.c_str(), 1);
+  const test_support::ScopedEnv config_home("XDG_CONFIG_HOME", blocked);
   testing::internal::CaptureStderr();
   EXPECT_EQ(ReadStoredEffect(), 23);
   const struct {

@@ -6,8 +6,6 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <cstdlib>
-#include <filesystem>
 #include <functional>
 #include <random>
 #include <string>
@@ -16,24 +14,14 @@
 
 #include "platform/Registry.h"
 #include "platform/SqliteHive.h"
+#include "tests/support/TestFolders.h"
 
 namespace brelinde {
 namespace {
 
-namespace fs = std::filesystem;
-
 class RegistryProcessesTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char templ[] = "/tmp/brelinde-regproc-XXXXXX";
-    dir_ = mkdtemp(templ);
-    setenv("XDG_CONFIG_HOME", dir_.c_str(), 1);
-  }
-  void TearDown() override {
-    unsetenv("XDG_CONFIG_HOME");
-    fs::remove_all(dir_);
-  }
-  std::string dir_;
+  test_support::TempConfigHome home_{"brelinde-regproc"};
 };
 
 std::string ValueName(int writer, int i) {

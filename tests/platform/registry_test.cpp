@@ -12,26 +12,19 @@
 #include "platform/Errors.h"
 #include "platform/Files.h"
 #include "platform/SqliteHive.h"
+#include "tests/support/TestFolders.h"
 
 namespace brelinde {
 namespace {
 
 namespace fs = std::filesystem;
 using namespace std::string_literals;
+using test_support::ScopedEnv;
+using test_support::TempConfigHome;
 
 // A config folder of the test's own, named by XDG_CONFIG_HOME for the accessors under test.
 class RegistryTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char templ[] = "/tmp/brelinde-registry-XXXXXX";
-    dir_ = mkdtemp(templ);
-    setenv("XDG_CONFIG_HOME", dir_.c_str(), 1);
-    hive_path_ = dir_ + "/brelinde/registry.db";
-  }
-  void TearDown() override {
-    unsetenv("XDG_CONFIG_HOME");
-    fs::remove_all(dir_);
-  }
 
   // Puts a value into the hive as it lies there, whatever its type and length.
   void Store(const std::string& key, const std::string& name, const RegValue& value) {
@@ -44,8 +37,8 @@ class RegistryTest : public ::testing::Test {
     return hive.GetValue(key, name);
   }
 
-  std::string dir_;
-  std::string hive_path_;
+  TempConfigHome dir_{"brelinde-registry"};
+  std::string hive_path_ = dir_.Path() + "/brelinde/registry.db";
 };
 
 // The result of a call as text, or "!" and the message of the registry error it raised.
@@ -164,7 +157,7 @@ TEST_F(RegistryTest, OpenCreatesParentsOnlyWhenAllowed) {
     TRegistry reg;
     EXPECT_FALSE(reg.OpenKey("Software\\Kaltvor\\Kaltvor - Brelinde", false));
     EXPECT_FALSE(reg.HasCurrentKey());
-    EXPECT_FALSE(fs::exists(dir_ + "/brelinde")) << "a read created the hive";
+    EXPECT_FALSE(fs::exists(dir_.Path() + "/brelinde")) << "a read created the hive";
     EXPECT_TRUE(reg.OpenKey("\\Software\\Kaltvor\\Kaltvor - Brelinde", true));
     EXPECT_EQ(reg.CurrentPath(), "Software\\Kaltvor\\Kaltvor - Brelinde");
   }
@@ -231,7 +224,7 @@ TEST_F(RegistryTest, HiveFileIsAPlainSqliteDatabaseForItsOwner) {
     reg.WriteInteger("Effect", 23);
     reg.WriteString("", "Fade");
   }
-  EXPECT_EQ(fs::status(dir_ + "/brelinde").permissions(), fs::perms::owner_all);
+  EXPECT_EQ(fs::status(dir_.Path() + "/brelinde").permissions(), fs::perms::owner_all);
   EXPECT_EQ(fs::status(hive_path_).permissions() & (fs::perms::group_all | fs::perms::others_all),
             fs::perms::none);
 
@@ -284,8 +277,8 @@ TEST_F(RegistryTest, UnusableHiveFileIsReportedOnceAndLeftAlone) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     // A path of its own per case: the report comes once per file and process.
-    const std::string dir = dir_ + "/case" + std::to_string(n++);
-    setenv("XDG_CONFIG_HOME", dir.c_str(), 1);
+    const std::string dir = dir_.Path() + "/case" + std::to_string(n++);
+    const ScopedEnv config_home("XDG_CONFIG_HOME", dir);
     const std::string hive = dir + "/brelinde/registry.db";
     c.make(hive);
     const std::string before = fs::is_regular_file(hive) ? ReadWholeFile(hive) : "";
@@ -316,16 +309,13 @@ TEST_F(RegistryTest, UnusableHiveFileIsReportedOnceAndLeftAlone) {
 }
 
 TEST(HivePath, FollowsXdgConfigHome) {
-  const char* old_home = std::getenv("HOME");
-  const std::string home = old_home ? old_home : "";
-  setenv("HOME", "/home/anna", 1);
-  setenv("XDG_CONFIG_HOME", "/srv/cfg/", 1);
+  const ScopedEnv home("HOME", "/home/anna");
+  ScopedEnv config_home("XDG_CONFIG_HOME", "/srv/cfg/");
   EXPECT_EQ(DefaultHivePath(), "/srv/cfg/brelinde/registry.db");
-  setenv("XDG_CONFIG_HOME", "relative/cfg", 1);  // not absolute: ignored
+  config_home.Set("relative/cfg");  // not absolute: ignored
   EXPECT_EQ(DefaultHivePath(), "/home/anna/.config/brelinde/registry.db");
-  unsetenv("XDG_CONFIG_HOME");
+  config_home.Unset();
   EXPECT_EQ(DefaultHivePath(), "/home/anna/.config/brelinde/registry.db");
-  if (old_home) setenv("HOME", home.c_str(), 1);
 }
 
 }  // namespace
