@@ -15,6 +15,7 @@
 #include "pictures/Resources.h"
 #include "platform/Errors.h"
 #include "platform/Files.h"
+#include "tests/support/TestFolders.h"
 
 namespace brelinde {
 namespace {
@@ -28,17 +29,11 @@ std::string JpegError(int code) { return "JPEG-Fehler #" + std::to_string(code);
 
 class JpegImageTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char templ[] = "/tmp/brelinde-pictures-XXXXXX";
-    ASSERT_NE(mkdtemp(templ), nullptr);
-    dir_ = templ;
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-  std::string dir_;
+  test_support::TempFolder dir_{"brelinde-pictures"};
 };
 
 TEST_F(JpegImageTest, EverySlideMeasuresAndIsWrittenBackByteForByte) {
-  const std::string path = dir_ + "/ins1A2B.jpg";
+  const std::string path = dir_.Path() + "/ins1A2B.jpg";
   TJPEGImage image;  // one object for all, as the show's control holds one
   for (int n = 0; n < kSlideCount; ++n) {
     SCOPED_TRACE(SlideName(n));
@@ -53,7 +48,7 @@ TEST_F(JpegImageTest, EverySlideMeasuresAndIsWrittenBackByteForByte) {
 }
 
 TEST_F(JpegImageTest, ASmallPictureWrittenOverALargerOneLeavesOnlyItsOwnBytes) {
-  const std::string path = dir_ + "/picture.jpg";
+  const std::string path = dir_.Path() + "/picture.jpg";
   TJPEGImage image;
   image.LoadFromResource(kFirstSlideId + 19);  // the largest slide
   image.SaveToFile(path);
@@ -83,14 +78,14 @@ TEST_F(JpegImageTest, WritingRefusesLinksMissingFoldersAndAnEmptyObject) {
   TJPEGImage image;
   image.LoadFromResource(kFirstSlideId);
 
-  const std::string victim = dir_ + "/victim.txt";
-  const std::string link = dir_ + "/link.jpg";
+  const std::string victim = dir_.Path() + "/victim.txt";
+  const std::string link = dir_.Path() + "/link.jpg";
   WriteWholeFile(victim, std::string_view("keep me"));
   ASSERT_EQ(symlink(victim.c_str(), link.c_str()), 0);
   EXPECT_THROW(image.SaveToFile(link), EFCreateError);
   EXPECT_EQ(ReadWholeFile(victim), "keep me");
 
-  const std::string missing = dir_ + "/missing/picture.jpg";
+  const std::string missing = dir_.Path() + "/missing/picture.jpg";
   try {
     image.SaveToFile(missing);
     ADD_FAILURE() << "wrote into a missing folder";
@@ -99,7 +94,7 @@ TEST_F(JpegImageTest, WritingRefusesLinksMissingFoldersAndAnEmptyObject) {
               "Datei \"" + missing + "\" kann nicht erstellt werden. No such file or directory");
   }
 
-  const std::string path = dir_ + "/never.jpg";
+  const std::string path = dir_.Path() + "/never.jpg";
   try {
     TJPEGImage().SaveToFile(path);
     ADD_FAILURE() << "an empty object was written";

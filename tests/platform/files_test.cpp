@@ -3,25 +3,21 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include <filesystem>
-
 #include "platform/Errors.h"
+#include "tests/support/TestFolders.h"
 
 namespace brelinde {
 namespace {
 
-namespace fs = std::filesystem;
-
 TEST(WriteWholeFile, ReplacesContentAndReportsFailures) {
-  char templ[] = "/tmp/brelinde-files-XXXXXX";
-  const std::string dir = mkdtemp(templ);
-  const std::string path = dir + "/page.htm";
+  const test_support::TempFolder dir("brelinde-files");
+  const std::string path = dir.Path() + "/page.htm";
   WriteWholeFile(path, std::string_view("a much longer first content"));
   WriteWholeFile(path, std::string_view("short"));
   EXPECT_EQ(ReadWholeFile(path), "short");
-  EXPECT_THROW(WriteWholeFile(dir + "/missing/page.htm", std::string_view("x")), EFCreateError);
-  EXPECT_THROW(ReadWholeFile(dir + "/missing.htm"), EInOutError);
-  fs::remove_all(dir);
+  EXPECT_THROW(WriteWholeFile(dir.Path() + "/missing/page.htm", std::string_view("x")),
+               EFCreateError);
+  EXPECT_THROW(ReadWholeFile(dir.Path() + "/missing.htm"), EInOutError);
 }
 
 }  // namespace

@@ -1,9 +1,7 @@
 // The password check and change through the platform's services: the NT answer, and the older
 // family's registry switch, library loading and entry calls, scripted through the fake system.
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -13,11 +11,10 @@
 #include "platform/SqliteHive.h"
 #include "protocol/ScreenSaver.h"
 #include "protocol/Tools.h"
+#include "tests/support/TestFolders.h"
 
 namespace brelinde {
 namespace {
-
-namespace fs = std::filesystem;
 
 // What the fake library entries were called with, and what they answer.
 int32_t g_verify_answer = 0;
@@ -43,9 +40,7 @@ void* Entry(auto* function) { return reinterpret_cast<void*>(function); }
 class PasswordTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char templ[] = "/tmp/brelinde-password-XXXXXX";
-    dir_ = mkdtemp(templ);
-    hive_ = std::make_unique<SqliteHive>(dir_ + "/registry.db");
+    hive_ = std::make_unique<SqliteHive>(dir_.Path() + "/registry.db");
     SetHive(hive_.get());
     g_verify_answer = 0;
     g_verify_owners.clear();
@@ -60,7 +55,6 @@ class PasswordTest : public ::testing::Test {
   void TearDown() override {
     SetHive(nullptr);
     hive_.reset();
-    fs::remove_all(dir_);
   }
 
   void SetUsePassword(RegValue value) {
@@ -81,7 +75,7 @@ class PasswordTest : public ::testing::Test {
   }
 
   ScopedFakeSystem fake_;
-  std::string dir_;
+  test_support::TempFolder dir_{"brelinde-password"};
   std::unique_ptr<SqliteHive> hive_;
 };
 

@@ -9,6 +9,7 @@
 #include "platform/Errors.h"
 #include "platform/Files.h"
 #include "platform/PosixSystem.h"
+#include "tests/support/TestFolders.h"
 
 namespace brelinde {
 namespace {
@@ -17,37 +18,26 @@ namespace fs = std::filesystem;
 
 class TempNamesTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char templ[] = "/tmp/brelinde-test-XXXXXX";
-    dir_ = mkdtemp(templ);
-    old_tmpdir_ = getenv("TMPDIR") ? getenv("TMPDIR") : "";
-    setenv("TMPDIR", dir_.c_str(), 1);
-  }
-  void TearDown() override {
-    if (old_tmpdir_.empty()) unsetenv("TMPDIR");
-    else setenv("TMPDIR", old_tmpdir_.c_str(), 1);
-    fs::remove_all(dir_);
-  }
-  std::string dir_;
-  std::string old_tmpdir_;
+  test_support::TempFolder dir_{"brelinde-test"};
+  test_support::ScopedEnv tmpdir_{"TMPDIR", dir_.Path()};
 };
 
 TEST_F(TempNamesTest, NameLiesInTheTempFolderAndLeavesNoReservation) {
   const std::string jpg = MakeTempName("jpg");
   const std::string htm = MakeTempName("htm");
   for (const std::string& path : {jpg, htm}) {
-    EXPECT_EQ(fs::path(path).parent_path(), fs::path(dir_));
+    EXPECT_EQ(fs::path(path).parent_path(), fs::path(dir_.Path()));
     EXPECT_EQ(fs::path(path).filename().string().substr(0, 3), "ins");
     EXPECT_FALSE(fs::exists(path));
   }
   EXPECT_EQ(jpg.substr(jpg.size() - 4), ".jpg");
   EXPECT_EQ(htm.substr(htm.size() - 4), ".htm");
-  EXPECT_TRUE(fs::is_empty(dir_)) << "a reservation file was left behind";
+  EXPECT_TRUE(fs::is_empty(dir_.Path())) << "a reservation file was left behind";
 }
 
 TEST_F(TempNamesTest, WriteRefusesALinkPlantedAtTheName) {
   const std::string path = MakeTempName("htm");
-  const std::string target = dir_ + "/victim";
+  const std::string target = dir_.Path() + "/victim";
   WriteWholeFile(target, std::string_view("precious"));
   fs::create_symlink(target, path);
   try {
@@ -61,12 +51,12 @@ TEST_F(TempNamesTest, WriteRefusesALinkPlantedAtTheName) {
 }
 
 TEST_F(TempNamesTest, UnusableTempFolderGivesAClearError) {
-  setenv("TMPDIR", (dir_ + "/missing").c_str(), 1);
+  tmpdir_.Set(dir_.Path() + "/missing");
   try {
     MakeTempName("jpg");
     ADD_FAILURE() << "no error for a missing temp folder";
   } catch (const EInOutError& e) {
-    EXPECT_NE(std::string(e.what()).find(dir_ + "/missing"), std::string::npos) << e.what();
+    EXPECT_NE(std::string(e.what()).find(dir_.Path() + "/missing"), std::string::npos) << e.what();
   }
 }
 

@@ -3,7 +3,6 @@
 #include "show/Vazuror.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <deque>
 #include <filesystem>
@@ -22,6 +21,7 @@
 #include "platform/SqliteHive.h"
 #include "protocol/ScreenSaver.h"
 #include "show/SlidePages.h"
+#include "tests/support/TestFolders.h"
 
 namespace brelinde {
 namespace {
@@ -150,13 +150,11 @@ constexpr const char* kSettingsKey = "Software\\Kaltvor\\Kaltvor - Brelinde";
 class VazurorTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char templ[] = "/tmp/brelinde-show-XXXXXX";
-    dir_ = mkdtemp(templ);
-    fs::create_directory(dir_ + "/tmp");
-    fake_->temp_path = dir_ + "/tmp/";
+    fs::create_directory(dir_.Path() + "/tmp");
+    fake_->temp_path = dir_.Path() + "/tmp/";
     fake_->cursor = {500, 500};
     fake_->scroll_metric = 16;
-    hive_ = std::make_unique<SqliteHive>(dir_ + "/registry.db");
+    hive_ = std::make_unique<SqliteHive>(dir_.Path() + "/registry.db");
     SetHive(hive_.get());
     RunMode = rmSaver;
     ParentWindow = 0;
@@ -170,7 +168,6 @@ class VazurorTest : public ::testing::Test {
     FreezeRandomize(false);
     SetHive(nullptr);
     hive_.reset();
-    fs::remove_all(dir_);
   }
 
   TVazuror& Create() {
@@ -201,7 +198,7 @@ class VazurorTest : public ::testing::Test {
   }
   std::vector<std::string> TempFiles() {
     std::vector<std::string> names;
-    for (const auto& e : fs::directory_iterator(dir_ + "/tmp")) names.push_back(e.path().filename());
+    for (const auto& e : fs::directory_iterator(dir_.Path() + "/tmp")) names.push_back(e.path().filename());
     return names;
   }
   void SetValue(const std::string& key, const std::string& name, RegValue value) {
@@ -211,7 +208,7 @@ class VazurorTest : public ::testing::Test {
   std::optional<RegValue> Value(const std::string& key, const std::string& name) { return hive_->GetValue(key, name); }
 
   ScopedFakeSystem fake_;
-  std::string dir_;
+  test_support::TempFolder dir_{"brelinde-show"};
   std::unique_ptr<SqliteHive> hive_;
   FakeWindow window_;
   FakeBrowser browser_;
@@ -397,7 +394,7 @@ TEST_F(VazurorTest, ActivationShowsTheBlankPageAndInstallsTheFilter) {
   EXPECT_EQ(show.ListBox1.Items.back(), "23");
   EXPECT_EQ(show.FSlideIndex, 24);
   EXPECT_EQ(StartCursorPos, (TPoint{500, 500}));
-  EXPECT_EQ(fs::path(show.FPictureFile).parent_path(), fs::path(dir_ + "/tmp"));
+  EXPECT_EQ(fs::path(show.FPictureFile).parent_path(), fs::path(dir_.Path() + "/tmp"));
   EXPECT_EQ(show.FPictureFile.substr(show.FPictureFile.size() - 4), ".jpg");
   EXPECT_EQ(show.FPageFile.substr(show.FPageFile.size() - 4), ".htm");
   ASSERT_EQ(browser_.navigations.size(), 1u);
