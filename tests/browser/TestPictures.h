@@ -1,17 +1,13 @@
 // Small pictures and page files made by the tests themselves.
 #pragma once
 
-#include <unistd.h>
-
+#include <cstdint>
 #include <cstdio>
-#include <filesystem>
+#include <cstdlib>
 #include <functional>
 #include <jpeglib.h>
-#include <stdexcept>
 #include <string>
 #include <vector>
-
-#include "platform/Files.h"
 
 namespace brelinde::browser::testing {
 
@@ -58,31 +54,6 @@ inline std::string MakeJpeg(int width, int height, const std::function<Rgb8(int,
 inline std::string MakeSolidJpeg(int width, int height, Rgb8 colour) {
   return MakeJpeg(width, height, [colour](int, int) { return colour; });
 }
-
-// A fresh folder, removed with everything in it at the end of the test.
-class TempDir {
- public:
-  TempDir() {
-    std::string templ = (std::filesystem::temp_directory_path() / "brelinde-browser-XXXXXX").string();
-    if (!mkdtemp(templ.data())) throw std::runtime_error("mkdtemp");
-    path_ = templ;
-  }
-  ~TempDir() {
-    std::error_code ec;
-    std::filesystem::remove_all(path_, ec);
-  }
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
-  std::string File(const std::string& name) const { return path_ + "/" + name; }
-  std::string Write(const std::string& name, const std::string& bytes) const {
-    WriteWholeFile(File(name), std::string_view(bytes));
-    return File(name);
-  }
-  const std::string& Path() const { return path_; }
-
- private:
-  std::string path_;
-};
 
 // Near equality of two colours, for pictures that went through JPEG.
 inline bool Near(uint32_t a, uint32_t b, int tolerance) {

@@ -6,6 +6,7 @@
 #include "platform/Random.h"
 #include "show/SlidePages.h"
 #include "tests/browser/TestPictures.h"
+#include "tests/support/TestFolders.h"
 
 namespace brelinde::browser {
 namespace {
@@ -120,7 +121,7 @@ TEST(PageReader, ColoursAsHtmlWritesThem) {
 }
 
 TEST(PageReader, AMissingPageFileRaisesAndAPageWithoutPictureReads) {
-  testing::TempDir dir;
+  test_support::TempFolder dir("brelinde-browser");
   EXPECT_THROW(ReadPage(dir.File("missing.htm")), EInOutError);
   const std::string page_path = dir.Write("page.htm", BuildSlidePage(TransitionMeta(5), 200, 100,
                                                                       "relative.jpg", "width=\"100%\""));

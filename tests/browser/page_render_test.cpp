@@ -5,6 +5,7 @@
 #include "platform/browser/Resample.h"
 #include "show/SlidePages.h"
 #include "tests/browser/TestPictures.h"
+#include "tests/support/TestFolders.h"
 
 namespace brelinde::browser {
 namespace {
@@ -12,7 +13,7 @@ namespace {
 using testing::MakeJpeg;
 using testing::MakeSolidJpeg;
 using testing::Near;
-using testing::TempDir;
+using test_support::TempFolder;
 
 constexpr uint32_t kBlack = 0xFF000000u;
 
@@ -80,7 +81,7 @@ TEST(PaintPage, BackgroundEverywhereButThePictureAndOnlyTheVisiblePart) {
 }
 
 TEST(RenderJob, DecodesScalesAndPlacesThePicture) {
-  TempDir dir;
+  TempFolder dir("brelinde-browser");
   const testing::Rgb8 red{200, 30, 40};
   // A portrait picture in a landscape window: fitted by height, centred with black beside it.
   const std::string picture = dir.Write("p.jpg", MakeSolidJpeg(60, 80, red));
@@ -104,7 +105,7 @@ TEST(RenderJob, DecodesScalesAndPlacesThePicture) {
 }
 
 TEST(RenderJob, AMissingOrBrokenPictureLeavesTheBackgroundAndOneLine) {
-  TempDir dir;
+  TempFolder dir("brelinde-browser");
   const std::string broken = dir.Write("broken.jpg", "not a picture at all");
   const std::string cut = dir.Write("cut.jpg", MakeSolidJpeg(64, 48, {1, 2, 3}).substr(0, 40));
   for (const std::string& path : {dir.File("missing.jpg"), broken, cut}) {

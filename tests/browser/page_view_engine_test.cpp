@@ -14,13 +14,14 @@
 #include "platform/Random.h"
 #include "show/SlidePages.h"
 #include "tests/browser/TestPictures.h"
+#include "tests/support/TestFolders.h"
 
 namespace brelinde::browser {
 namespace {
 
 using testing::MakeSolidJpeg;
 using testing::Near;
-using testing::TempDir;
+using test_support::TempFolder;
 
 constexpr uint32_t kBlack = 0xFF000000u;
 
@@ -60,7 +61,7 @@ class EngineTest : public ::testing::Test {
     return !f.Empty();
   }
 
-  TempDir dir_;
+  TempFolder dir_{"brelinde-browser"};
   std::vector<RenderJob> jobs_;
   std::vector<std::string> warnings_;
   PageViewEngine engine_;

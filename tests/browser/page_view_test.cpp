@@ -14,13 +14,14 @@
 #include "platform/Errors.h"
 #include "show/SlidePages.h"
 #include "tests/browser/TestPictures.h"
+#include "tests/support/TestFolders.h"
 
 namespace brelinde {
 namespace {
 
 using browser::testing::MakeSolidJpeg;
 using browser::testing::Near;
-using browser::testing::TempDir;
+using test_support::TempFolder;
 
 // The show window's stand-in: records the input that reaches it.
 class Window : public QWidget {
@@ -75,7 +76,7 @@ class PageViewTest : public ::testing::Test {
     ASSERT_TRUE(shown.wait(5000));
   }
 
-  TempDir dir_;
+  TempFolder dir_{"brelinde-browser"};
   std::unique_ptr<Window> window_;
   PageView* view_ = nullptr;
 };
