@@ -39,11 +39,23 @@ class Transition {
 };
 
 // The building blocks, open for the benchmark and the tests.
+
+// How a row reaches memory. A frame larger than the cache would only push everything else out
+// of it, and ordinary stores first read every output line they fill; streamed stores write
+// whole lines past the cache. Both give the same pixels. After streamed rows, call
+// FinishStreamedRows before anyone else reads the frame.
+enum class Stores { kCached, kStreamed };
+void FinishStreamedRows();
+
 // out = old blended towards neu by weight/256 (weight 0 to 256), per channel.
-void BlendRow(const uint32_t* old_row, const uint32_t* new_row, uint32_t* out, int n, unsigned weight);
+void BlendRow(const uint32_t* old_row, const uint32_t* new_row, uint32_t* out, int n, unsigned weight,
+              Stores stores = Stores::kCached);
 // out[x] = rank[x] <= threshold ? neu[x] : old[x].
 void SelectRow(const uint32_t* old_row, const uint32_t* new_row, uint32_t* out, const uint16_t* rank,
-               int n, uint16_t threshold);
+               int n, uint16_t threshold, Stores stores = Stores::kCached);
+// out = old, but neu in the sorted, disjoint spans [x0, x1) (count of them) within [0, n).
+void ComposeRow(const uint32_t* old_row, const uint32_t* new_row, uint32_t* out, int n, const Span* spans,
+                int count, Stores stores = Stores::kCached);
 // Ranks 1 to kRankLevels spread evenly over n items, in a random order.
 void ShuffledRanks(std::vector<uint16_t>& ranks, size_t n, uint64_t seed);
 
