@@ -258,5 +258,64 @@ TEST(Transitions, RefusesFramesOfAnotherSize) {
   EXPECT_THROW(Transition::Reveal(-1, 20, 10, 0), std::out_of_range);
 }
 
+
+// Large frames are written with streamed stores, four pixels at a time from 16-byte boundaries
+// on: every width, every alignment of the output row and spans of any length, also shorter than
+// such a chunk and several in one, must give exactly the pixels of ordinary stores, and leave
+// the pixels beside the row alone.
+TEST(Transitions, StreamedRowsEqualCachedRows) {
+  struct Case {
+    int n;
+    std::vector<Span> spans;
+  };
+  const std::vector<Case> cases = {
+      {1, {}},          {1, {{0, 1}}},        {3, {{1, 2}}},        {4, {{0, 4}}},
+      {5, {{4, 5}}},    {7, {{0, 1}, {2, 3}, {5, 6}}},              {8, {{1, 3}, {5, 7}}},
+      {37, {}},         {37, {{0, 37}}},      {37, {{3, 4}, {5, 9}, {10, 11}, {12, 13}, {30, 37}}},
+      {64, {{0, 17}, {18, 19}, {21, 40}, {63, 64}}},                {130, {{2, 128}}},
+  };
+  constexpr uint32_t kGuard = 0xDEADBEEFu;
+  for (const Case& c : cases) {
+    std::vector<uint32_t> a(static_cast<size_t>(c.n)), b(a.size());
+    std::vector<uint16_t> rank(a.size());
+    for (size_t x = 0; x < a.size(); ++x) {
+      a[x] = Rgb(static_cast<uint8_t>(x), 10, 200);
+      b[x] = Rgb(static_cast<uint8_t>(3 * x), 250, 7);
+      rank[x] = static_cast<uint16_t>((x * 7919) % 61);
+    }
+    std::vector<uint32_t> expected(a);
+    for (const Span& s : c.spans)
+      for (int x = s.x0; x < s.x1; ++x) expected[static_cast<size_t>(x)] = b[static_cast<size_t>(x)];
+    for (int shift = 0; shift < 4; ++shift) {
+      SCOPED_TRACE(testing::Message() << "n=" << c.n << " shift=" << shift);
+      std::vector<uint32_t> buffer(static_cast<size_t>(c.n) + 8, kGuard), cached(a.size());
+      uint32_t* out = buffer.data() + shift;
+      const auto row = [&] { return std::vector<uint32_t>(out, out + c.n); };
+      const auto untouched = [&] {
+        return buffer[static_cast<size_t>(shift + c.n)] == kGuard && (shift == 0 || buffer[static_cast<size_t>(shift - 1)] == kGuard);
+      };
+
+      ComposeRow(a.data(), b.data(), out, c.n, c.spans.data(), static_cast<int>(c.spans.size()), Stores::kStreamed);
+      FinishStreamedRows();
+      EXPECT_EQ(row(), expected);
+      EXPECT_TRUE(untouched());
+
+      for (const unsigned weight : {0u, 1u, 77u, 128u, 255u, 256u}) {
+        BlendRow(a.data(), b.data(), cached.data(), c.n, weight);
+        BlendRow(a.data(), b.data(), out, c.n, weight, Stores::kStreamed);
+        FinishStreamedRows();
+        EXPECT_EQ(row(), cached) << "weight " << weight;
+      }
+      for (const uint16_t threshold : {uint16_t{0}, uint16_t{30}, uint16_t{65535}}) {
+        SelectRow(a.data(), b.data(), cached.data(), rank.data(), c.n, threshold);
+        SelectRow(a.data(), b.data(), out, rank.data(), c.n, threshold, Stores::kStreamed);
+        FinishStreamedRows();
+        EXPECT_EQ(row(), cached) << "threshold " << threshold;
+      }
+      EXPECT_TRUE(untouched());
+    }
+  }
+}
+
 }  // namespace
 }  // namespace brelinde::browser
