@@ -256,8 +256,12 @@ void Transition::Render(const Frame& old_frame, const Frame& new_frame, Frame& o
   } else {
     PatternFrame frame{w, h, p, static_cast<uint16_t>(std::lround(p * kRankLevels)), ranks_.data()};
     Span spans[kMaxSpans];
-    for (int y = 0; y < h; ++y) {
-      const int n = pattern.spans(frame, y, spans);
+    int n = 0;
+    for (int y = 0, run_end = 0; y < h; ++y) {
+      if (y == run_end) {
+        n = pattern.spans(frame, y, spans);
+        run_end = pattern.run ? pattern.run(frame, y) : y + 1;
+      }
       ComposeRow(old_frame.Row(y), new_frame.Row(y), out.Row(y), w, spans, n, stores);
     }
   }

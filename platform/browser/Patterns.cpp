@@ -193,6 +193,18 @@ int CheckerboardDown(const PatternFrame& f, int y, Span* out) {
   return s.Count();
 }
 
+// Runs of rows: patterns that sweep across the width have the same spans in every row.
+int EveryRow(const PatternFrame& f, int) { return f.height; }
+
+// The checkerboard across changes only where a row of cells ends. The edge is worked out in
+// floating point like the pattern's own test, so one row is given away against rounding.
+int CellRowEnd(const PatternFrame& f, int y) {
+  const double cell = f.width / static_cast<double>(kCheckerCells);
+  const double next_edge = (std::floor(Centre(y) / cell) + 1) * cell;  // first row centred at or past it
+  const double end = std::ceil(next_edge - 0.5) - 1;
+  return end <= y + 1 ? y + 1 : static_cast<int>(std::min<double>(end, f.height));
+}
+
 int SplitVerticalIn(const PatternFrame& f, int, Span* out) {
   Spans s(out);
   s.Open(-kInf, f.p * f.width / 2, f.width);
@@ -267,15 +279,15 @@ constexpr std::array<Pattern, kPatternCount> kPatterns = {{
     {"Circle out", CircleOut, RankShape::kNone},
     {"Wipe up", WipeUp, RankShape::kNone},
     {"Wipe down", WipeDown, RankShape::kNone},
-    {"Wipe right", WipeRight, RankShape::kNone},
-    {"Wipe left", WipeLeft, RankShape::kNone},
-    {"Vertical blinds", VerticalBlinds, RankShape::kNone},
+    {"Wipe right", WipeRight, RankShape::kNone, EveryRow},
+    {"Wipe left", WipeLeft, RankShape::kNone, EveryRow},
+    {"Vertical blinds", VerticalBlinds, RankShape::kNone, EveryRow},
     {"Horizontal blinds", HorizontalBlinds, RankShape::kNone},
-    {"Checkerboard across", CheckerboardAcross, RankShape::kNone},
+    {"Checkerboard across", CheckerboardAcross, RankShape::kNone, CellRowEnd},
     {"Checkerboard down", CheckerboardDown, RankShape::kNone},
     {"Random dissolve", nullptr, RankShape::kPixels},
-    {"Split vertical in", SplitVerticalIn, RankShape::kNone},
-    {"Split vertical out", SplitVerticalOut, RankShape::kNone},
+    {"Split vertical in", SplitVerticalIn, RankShape::kNone, EveryRow},
+    {"Split vertical out", SplitVerticalOut, RankShape::kNone, EveryRow},
     {"Split horizontal in", SplitHorizontalIn, RankShape::kNone},
     {"Split horizontal out", SplitHorizontalOut, RankShape::kNone},
     {"Strips left down", StripsLeftDown, RankShape::kNone},

@@ -31,6 +31,10 @@ struct PatternFrame {
 // Writes the sorted, disjoint spans of row y that show the new page; returns their number.
 using RowSpansFn = int (*)(const PatternFrame& frame, int y, Span* spans);
 
+// The end of the run of rows from y on that have the spans of row y: at least y + 1, and never
+// past a row whose spans differ, so that the compositor works the spans out once per run.
+using RowRunFn = int (*)(const PatternFrame& frame, int y);
+
 // What a pattern's ranks are made for.
 enum class RankShape { kNone, kPixels, kRows, kColumns };
 
@@ -38,6 +42,7 @@ struct Pattern {
   std::string_view name;
   RowSpansFn spans;  // nullptr: the compositor selects pixel by pixel with the ranks
   RankShape ranks;
+  RowRunFn run = nullptr;  // nullptr: every row has its own spans
 };
 
 inline constexpr int kPatternCount = 23;

@@ -258,7 +258,6 @@ TEST(Transitions, RefusesFramesOfAnotherSize) {
   EXPECT_THROW(Transition::Reveal(-1, 20, 10, 0), std::out_of_range);
 }
 
-
 // Large frames are written with streamed stores, four pixels at a time from 16-byte boundaries
 // on: every width, every alignment of the output row and spans of any length, also shorter than
 // such a chunk and several in one, must give exactly the pixels of ordinary stores, and leave
@@ -317,5 +316,30 @@ TEST(Transitions, StreamedRowsEqualCachedRows) {
   }
 }
 
+
+// The compositor works a row's spans out once per run of rows: every row of a run must have
+// exactly the spans of its first row, at sizes where cells do not divide the height evenly too.
+TEST(Transitions, RowsOfARunShareTheirSpans) {
+  for (const Pattern& pattern : Patterns()) {
+    if (!pattern.run) continue;
+    for (const Size s : {Size{160, 120}, Size{161, 121}, Size{1921, 1081}, Size{90, 150}, Size{7, 5}}) {
+      for (const double p : {0.01, 0.3, 0.5, 0.77, 0.99}) {
+        SCOPED_TRACE(testing::Message() << pattern.name << " " << s.w << "x" << s.h << " p=" << p);
+        const PatternFrame frame{s.w, s.h, p, static_cast<uint16_t>(std::lround(p * kRankLevels)), nullptr};
+        Span first[kMaxSpans], row[kMaxSpans];
+        for (int y = 0; y < s.h;) {
+          const int end = pattern.run(frame, y), n = pattern.spans(frame, y, first);
+          ASSERT_GT(end, y);
+          ASSERT_LE(end, s.h);
+          for (int r = y + 1; r < end; ++r) {
+            ASSERT_EQ(pattern.spans(frame, r, row), n) << "row " << r;
+            for (int i = 0; i < n; ++i) ASSERT_TRUE(row[i].x0 == first[i].x0 && row[i].x1 == first[i].x1) << "row " << r;
+          }
+          y = end;
+        }
+      }
+    }
+  }
+}
 }  // namespace
 }  // namespace brelinde::browser
