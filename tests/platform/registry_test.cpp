@@ -4,7 +4,6 @@
 #include <sqlite3.h>
 #include <sys/stat.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <string>
