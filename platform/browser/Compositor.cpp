@@ -15,10 +15,22 @@ namespace brelinde::browser {
 
 namespace {
 
-// Frames above this size are written with streamed stores: three frames of it no longer fit a
-// typical last-level cache, so the output would not stay there for its reader anyway.
+// Frames above this size are written with streamed stores: with the old and the new frame beside
+// it, they fill a last-level cache of some tens of megabytes, so the output would not stay there
+// for its reader anyway.
 constexpr size_t kStreamAbove = size_t{4} << 20;
 
+#if defined(__SSE2__)
+constexpr bool kCanStream = true;
+
+__m128i Load4(const uint32_t* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); }
+
+// How many pixels of a row at out come before its first 16-byte boundary (at most n).
+int HeadBeforeBoundary(const uint32_t* out, int n) {
+  return std::min(n, static_cast<int>((16 - reinterpret_cast<uintptr_t>(out) % 16) % 16 / 4));
+}
+
+// BlendRow's arithmetic for one pixel, for the ends of a streamed row.
 uint32_t BlendPixel(uint32_t a, uint32_t b, uint16_t wa, uint16_t wb) {
   uint32_t out = 0;
   for (int shift = 0; shift < 32; shift += 8) {
@@ -28,17 +40,12 @@ uint32_t BlendPixel(uint32_t a, uint32_t b, uint16_t wa, uint16_t wb) {
   return out;
 }
 
-#if defined(__SSE2__)
-constexpr bool kCanStream = true;
-
-__m128i Load4(const uint32_t* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); }
-
 // Writes out[0, n): pixels before the first 16-byte boundary and after the last one one by one
 // with pixel(x), the four-pixel chunks between with chunk(x), streamed. Chunks come in order of
 // x, so that each output line fills completely before the next.
 template <class Chunk, class Pixel>
 void StreamRow(uint32_t* out, int n, Chunk chunk, Pixel pixel) {
-  const int head = std::min(n, static_cast<int>((16 - reinterpret_cast<uintptr_t>(out) % 16) % 16 / 4));
+  const int head = HeadBeforeBoundary(out, n);
   int x = 0;
   for (; x < head; ++x) out[x] = pixel(x);
   for (; x + 4 <= n; x += 4) _mm_stream_si128(reinterpret_cast<__m128i*>(out + x), chunk(x));
@@ -52,7 +59,7 @@ class SpanWriter {
  public:
   SpanWriter(uint32_t* out, int n)
       : out_(out),
-        head_(std::min(n, static_cast<int>((16 - reinterpret_cast<uintptr_t>(out) % 16) % 16 / 4))),
+        head_(HeadBeforeBoundary(out, n)),
         body_end_(head_ + (n - head_) / 4 * 4) {}
 
   void Put(const uint32_t* src, int x0, int x1) {
@@ -117,7 +124,6 @@ void BlendRow(const uint32_t* old_row, const uint32_t* new_row, uint32_t* out, i
   }
 #else
   (void)stores;
-  (void)BlendPixel;
 #endif
   // Byte-wise in 16-bit arithmetic, so that the vectoriser packs 8 or 16 channels per step;
   // 255 * 256 + 128 still fits.
