@@ -17,15 +17,17 @@ DEPS = cmake make g++ pkg-config \
   clang libclang-rt-14-dev \
   xvfb xauth xdotool x11-utils \
   libxml2-utils desktop-file-utils man-db \
-  ffmpeg bc \
   fonts-urw-base35
+# Only the benchmark scripts need these (make bench-deps).
+BENCH_DEPS = ffmpeg bc
 
 SUDO := $(if $(filter 0,$(shell id -u)),,sudo)
 
-.PHONY: deps build run test test-asan install clean
+.PHONY: deps bench-deps build run test test-asan install clean
 
-deps:
-	@missing=$$(for p in $(DEPS); do \
+deps bench-deps: PACKAGES = $(if $(filter bench-deps,$@),$(BENCH_DEPS),$(DEPS))
+deps bench-deps:
+	@missing=$$(for p in $(PACKAGES); do \
 	  dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null | grep -q '^install ok installed' || echo $$p; \
 	done); \
 	if [ -n "$$missing" ]; then \

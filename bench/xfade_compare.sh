@@ -9,6 +9,9 @@
 # run without xfade (sources and sink only) is timed as well and its time taken off, so the xfade
 # figure is the filter's own. Ours: compositor_bench's frame time for the same pattern.
 set -eu
+for tool in ffmpeg bc; do
+  command -v "$tool" >/dev/null || { echo "xfade_compare.sh needs $tool: run 'make bench-deps'" >&2; exit 1; }
+done
 top=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-build}
 case $build in /*) ;; *) build=$top/$build ;; esac
