@@ -1,7 +1,5 @@
 #include "pictures/JpegImage.h"
 
-#include <cstdio>
-
 #include <jerror.h>
 #include <jpeglib.h>
 
@@ -18,7 +16,7 @@ void TJPEGImage::Clear() {
 }
 
 void TJPEGImage::LoadFromResource(int id) {
-  Clear();
+  Clear();  // an unknown id leaves no picture behind, like any failed load
   LoadFromBytes(ResourceBytes(id));
 }
 

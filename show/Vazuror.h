@@ -68,11 +68,6 @@ class TVazuror : public TForm {
   std::string FPictureFile;
   std::string FPageFile;
 
-  // Set by FinishShow: from then on nothing writes a file or shows a page.
-  bool ShowEnded() const { return FShowEnded; }
-  // The files of earlier activations of this show, deleted with the current pair at the end.
-  const std::vector<std::string>& EarlierFiles() const { return FEarlierFiles; }
-
  protected:
   void WndProc(TMessage& message) override;
 
@@ -83,7 +78,9 @@ class TVazuror : public TForm {
   void ShowNextPicture();
   void WritePage(const std::string& page);
 
+  // Set by FinishShow: from then on nothing writes a file or shows a page.
   bool FShowEnded = false;
+  // The files of earlier activations of this show, deleted with the current pair at the end.
   std::vector<std::string> FEarlierFiles;
 };
 
