@@ -33,6 +33,14 @@ std::string_view Trim(std::string_view s) {
   return s;
 }
 
+// The text of rest up to the first sep (all of it when there is none); rest moves past the sep.
+std::string_view NextItem(std::string_view& rest, char sep) {
+  const size_t at = rest.find(sep);
+  const std::string_view item = rest.substr(0, at);
+  rest = at == std::string_view::npos ? std::string_view{} : rest.substr(at + 1);
+  return item;
+}
+
 // &amp; &lt; &gt; &quot; &apos; &nbsp; and numeric references; anything else stays as written,
 // so a path with a bare "&" or "#" passes unchanged.
 std::string DecodeEntities(std::string_view s) {
@@ -206,9 +214,7 @@ std::optional<int> ParsePixels(std::string_view s) {
 std::vector<std::pair<std::string, std::string>> ParseStyle(std::string_view style) {
   std::vector<std::pair<std::string, std::string>> out;
   while (!style.empty()) {
-    const size_t semi = style.find(';');
-    const std::string_view decl = style.substr(0, semi);
-    style = semi == std::string_view::npos ? std::string_view{} : style.substr(semi + 1);
+    const std::string_view decl = NextItem(style, ';');
     const size_t colon = decl.find(':');
     if (colon == std::string_view::npos) continue;
     out.emplace_back(ToLower(Trim(decl.substr(0, colon))), std::string(Trim(decl.substr(colon + 1))));
@@ -363,9 +369,7 @@ ExitTransition ParseTransitionFilter(std::string_view content) {
   const size_t close = args.find(')');
   if (close != std::string_view::npos) args = args.substr(0, close);
   while (!args.empty()) {
-    const size_t comma = args.find(',');
-    const std::string_view arg = args.substr(0, comma);
-    args = comma == std::string_view::npos ? std::string_view{} : args.substr(comma + 1);
+    const std::string_view arg = NextItem(args, ',');
     const size_t eq = arg.find('=');
     if (eq == std::string_view::npos) continue;
     const std::string_view key = Trim(arg.substr(0, eq));
