@@ -11,13 +11,10 @@ cmake --build "$build" --target render-transition >/dev/null
 tool=$build/tools/render-transition/render-transition
 out=$top/docs/transitions
 mkdir -p "$out"
-names="box-in box-out circle-in circle-out wipe-up wipe-down wipe-right wipe-left vertical-blinds
-horizontal-blinds checkerboard-across checkerboard-down random-dissolve split-vertical-in
-split-vertical-out split-horizontal-in split-horizontal-out strips-left-down strips-left-up
-strips-right-down strips-right-up random-bars-horizontal random-bars-vertical fade random"
 n=0
-for name in $names; do
-  file=$(printf '%02d-%s.png' "$n" "$name")
+# One sheet per effect, named after the effect's index and its name as the settings dialog lists it.
+"$tool" --list | while IFS= read -r name; do
+  file=$(printf '%02d-%s.png' "$n" "$(echo "$name" | tr 'A-Z ' 'a-z-')")
   "$tool" "$top/pictures/slides/slide00.jpg" "$top/pictures/slides/slide01.jpg" --effect "$n" \
     --size 240x135 --steps 9 --columns 3 --seed 7 --sheet "$out/$file"
   n=$((n + 1))

@@ -3,6 +3,7 @@
 //
 //   render-transition FROM.jpg TO.jpg --effect N [--size WxH] [--steps S] [--columns C]
 //                     (--sheet OUT.png | --frames DIR)
+//   render-transition --list        the effects' names, one a line, by index
 //
 // N is an effect index as the settings dialog numbers them: 0 to 22 the reveal patterns, 23 the
 // fade, 24 a pattern picked at random (--seed picks it, and orders the random patterns).
@@ -38,7 +39,8 @@ struct Options {
   std::fprintf(stderr,
                "render-transition: %s\n"
                "usage: render-transition FROM.jpg TO.jpg --effect N [--size WxH] [--steps S] "
-               "[--columns C] [--seed K] (--sheet OUT.png | --frames DIR)\n",
+               "[--columns C] [--seed K] (--sheet OUT.png | --frames DIR)\n"
+               "       render-transition --list\n",
                why.c_str());
   std::exit(2);
 }
@@ -119,6 +121,11 @@ void Save(const QImage& image, const std::string& path) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc == 2 && std::string(argv[1]) == "--list") {
+    for (const std::string_view name : kTransitionNames)
+      std::printf("%.*s\n", static_cast<int>(name.size()), name.data());
+    return 0;
+  }
   const Options o = Parse(argc, argv);
   try {
     const Frame from = RenderSlide(o.from, o.width, o.height);
