@@ -130,12 +130,15 @@ int main(int argc, char** argv) {
   try {
     const Frame from = RenderSlide(o.from, o.width, o.height);
     const Frame to = RenderSlide(o.to, o.width, o.height);
-    // The page view's own choice for this effect, from the page the show writes for it.
+    // The page view's own choice for this effect, from the page the show writes for it. Effect 24
+    // is always the view's random pick here: the show's own draw between that and the fade would
+    // make --seed decide nothing.
     PageViewEngine engine([](RenderJob) {}, o.seed);
-    const std::string meta = o.effect == kEffectRandom
-                                 ? "<meta http-equiv=Page-Exit content=revealTrans(Duration=3,transition=23)>"
-                                 : TransitionMeta(o.effect);
-    const TransitionChoice choice = engine.Choose(ParsePage(BuildBlankPage(meta)).exit);
+    const ExitTransition exit =
+        o.effect == kEffectRandom
+            ? ExitTransition{ExitTransition::Kind::kReveal, 3.0, kRevealRandom}
+            : ParsePage(BuildBlankPage(TransitionMeta(o.effect))).exit;
+    const TransitionChoice choice = engine.Choose(exit);
     const Transition t = choice.kind == Transition::Kind::kFade
                              ? Transition::Fade(o.width, o.height)
                              : Transition::Reveal(choice.pattern, o.width, o.height, choice.seed);
