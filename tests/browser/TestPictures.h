@@ -2,12 +2,11 @@
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <functional>
-#include <jpeglib.h>
 #include <string>
 #include <vector>
+
+#include "tests/support/JpegEncode.h"
 
 namespace brelinde::browser::testing {
 
@@ -18,37 +17,18 @@ struct Rgb8 {
 // A baseline JPEG of width x height whose pixel (x, y) has colour(x, y).
 inline std::string MakeJpeg(int width, int height, const std::function<Rgb8(int, int)>& colour,
                             int quality = 95) {
-  jpeg_compress_struct c{};
-  jpeg_error_mgr err{};
-  c.err = jpeg_std_error(&err);
-  jpeg_create_compress(&c);
-  unsigned char* buffer = nullptr;
-  unsigned long size = 0;
-  jpeg_mem_dest(&c, &buffer, &size);
-  c.image_width = static_cast<JDIMENSION>(width);
-  c.image_height = static_cast<JDIMENSION>(height);
-  c.input_components = 3;
-  c.in_color_space = JCS_RGB;
-  jpeg_set_defaults(&c);
-  jpeg_set_quality(&c, quality, TRUE);
-  jpeg_start_compress(&c, TRUE);
-  std::vector<unsigned char> row(static_cast<size_t>(width) * 3);
-  while (c.next_scanline < c.image_height) {
-    const int y = static_cast<int>(c.next_scanline);
+  const size_t stride = static_cast<size_t>(width) * 3;
+  std::vector<uint8_t> rgb(stride * static_cast<size_t>(height));
+  for (int y = 0; y < height; ++y) {
     for (int x = 0; x < width; ++x) {
       const Rgb8 p = colour(x, y);
-      row[static_cast<size_t>(x) * 3 + 0] = p.r;
-      row[static_cast<size_t>(x) * 3 + 1] = p.g;
-      row[static_cast<size_t>(x) * 3 + 2] = p.b;
+      uint8_t* at = rgb.data() + static_cast<size_t>(y) * stride + static_cast<size_t>(x) * 3;
+      at[0] = p.r;
+      at[1] = p.g;
+      at[2] = p.b;
     }
-    JSAMPROW rows[1] = {row.data()};
-    jpeg_write_scanlines(&c, rows, 1);
   }
-  jpeg_finish_compress(&c);
-  jpeg_destroy_compress(&c);
-  std::string out(reinterpret_cast<const char*>(buffer), size);
-  std::free(buffer);
-  return out;
+  return test_support::EncodeJpeg(rgb.data(), width, height, stride, {.quality = quality});
 }
 
 inline std::string MakeSolidJpeg(int width, int height, Rgb8 colour) {
