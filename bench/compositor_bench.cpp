@@ -17,7 +17,6 @@
 #include "platform/browser/Compositor.h"
 #include "platform/browser/PageRender.h"
 #include "platform/browser/Resample.h"
-#include "platform/Files.h"
 #include "show/SlidePages.h"
 #include "show/TransitionCatalogue.h"
 
@@ -118,7 +117,7 @@ void BM_Transition(benchmark::State& state) {
 
 void TransitionArgs(benchmark::internal::Benchmark* b) {
   for (const auto& [w, h] : {std::pair{1920, 1080}, std::pair{3840, 2160}})
-    for (int effect = 0; effect < 25; ++effect) b->Args({effect, w, h});
+    for (int effect = 0; effect < static_cast<int>(kTransitionNames.size()); ++effect) b->Args({effect, w, h});
 }
 
 // Decode and scale a 1024 x 768 slide for a 1920 x 1080 screen, as the page view's worker does

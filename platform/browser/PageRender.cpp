@@ -2,15 +2,12 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <exception>
 #include <span>
-
 
 #include "pictures/JpegDecode.h"
 #include "platform/Errors.h"
 #include "platform/Files.h"
-#include "platform/browser/Resample.h"
 
 namespace brelinde::browser {
 namespace {
