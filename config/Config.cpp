@@ -1,15 +1,18 @@
 #include "config/Config.h"
 
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QFont>
 #include <QGuiApplication>
 #include <QImage>
 #include <QKeyEvent>
 #include <QPixmap>
 #include <QPointer>
+#include <QSize>
 #include <QScreen>
 #include <QStyle>
 #include <QStyleFactory>
+#include <QStyledItemDelegate>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -21,13 +24,13 @@
 #include "platform/qt/X11Windows.h"
 #include "config/Links.h"
 #include "config/SettingsStore.h"
-#include "config/TransitionList.h"
 #include "pictures/JpegDecode.h"
 #include "pictures/Resources.h"
 #include "platform/Errors.h"
 #include "platform/System.h"
 #include "platform/qt/Application.h"
 #include "protocol/ScreenSaver.h"
+#include "show/TransitionCatalogue.h"
 #include "ui_Config.h"
 
 // The pictures stored with the form live in a static library: their registration must be asked
@@ -97,6 +100,19 @@ std::array<QString, 20> CreditLines() {
       "C o p y r i g h t",
       QString::fromUtf8("© %1 %2; photographs © their authors").arg(year, kMakerName),
   };
+}
+
+// Puts the 25 transition names into list, entry i for effect index i, each row row_height
+// pixels high when the list is open.
+void FillTransitionList(QComboBox* list, int row_height) {
+  // A plain list with rows of fixed height.
+  list->setItemDelegate(new QStyledItemDelegate(list));
+  for (size_t i = 0; i < kTransitionNames.size(); ++i) {
+    const std::string_view name = kTransitionNames[i];
+    list->addItem(QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())));
+    list->setItemData(static_cast<int>(i), QSize(0, row_height), Qt::SizeHintRole);
+  }
+  list->setCurrentIndex(-1);
 }
 
 QPixmap ToPixmap(const DecodedImage& image) {

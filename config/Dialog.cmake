@@ -56,7 +56,6 @@ target_sources(brelinde_qt PRIVATE
   Config.cpp
   DialogControls.cpp
   StartConfig.cpp
-  TransitionList.cpp
   dialog.qrc
 )
 set_source_files_properties(Config.cpp TARGET_DIRECTORY brelinde_qt PROPERTIES

@@ -33,6 +33,7 @@
 #include "platform/qt/Application.h"
 #include "protocol/ScreenSaver.h"
 #include "protocol/StartUp.h"
+#include "show/TransitionCatalogue.h"
 #include "tests/support/TestFolders.h"
 
 namespace brelinde {
@@ -273,6 +274,26 @@ TEST_F(DialogTest, TheCreditsLineUpWithTheMakerLinks) {
     EXPECT_GE(label->geometry().bottom() + 1, line_top(line) + 13) << link;
     EXPECT_LE(label->geometry().bottom() + 1, line_top(line + 2)) << link << " reaches the next heading";
   }
+}
+
+TEST_F(DialogTest, TheTransitionListHoldsTheCatalogueNamesAndShowsTwentyRowsWhenOpen) {
+  TConfig dialog;
+  dialog.show();
+  auto* combo = dialog.findChild<QComboBox*>("comboEffekt");
+  ASSERT_NE(combo, nullptr);
+  ASSERT_EQ(combo->count(), static_cast<int>(kTransitionNames.size()));
+  for (int i = 0; i < combo->count(); ++i) {
+    EXPECT_EQ(combo->itemText(i).toStdString(), kTransitionNames[static_cast<size_t>(i)]);
+  }
+  EXPECT_EQ(combo->currentIndex(), kDefaultEffect);
+  EXPECT_FALSE(combo->isEditable()) << "a drop-down list takes no typing";
+  EXPECT_EQ(combo->maxVisibleItems(), 20);
+  combo->showPopup();
+  QAbstractItemView* view = combo->view();
+  EXPECT_EQ(view->sizeHintForRow(0), 13);
+  EXPECT_GE(view->height(), 20 * 13);
+  EXPECT_LT(view->height(), 21 * 13) << "twenty rows, not all 25";
+  combo->hidePopup();
 }
 
 // ---- Opening: page, caption, selection ---------------------------------------------------------
