@@ -38,6 +38,20 @@ bool SameName(std::string_view a, std::string_view b) {
   return true;
 }
 
+std::string DwordBytes(uint32_t bits) {
+  std::string data(4, '\0');
+  for (size_t i = 0; i < 4; ++i) data[i] = static_cast<char>((bits >> (8 * i)) & 0xff);
+  return data;
+}
+
+uint32_t DwordBits(std::string_view data) {
+  uint32_t bits = 0;
+  for (size_t i = 0; i < data.size() && i < 4; ++i) {
+    bits |= static_cast<uint32_t>(static_cast<unsigned char>(data[i])) << (8 * i);
+  }
+  return bits;
+}
+
 void SetHive(Hive* hive) { installed_hive = hive; }
 
 TRegistry::TRegistry() {
@@ -83,12 +97,7 @@ int32_t TRegistry::ReadInteger(const std::string& name) {
   // As the registry answers a 4-byte buffer: missing or too long fails before the type is seen.
   if (!value || value->data.size() > 4) Throw(msg::kRegGetDataFailed, name);
   if (value->type != REG_DWORD) Throw(msg::kRegInvalidDataType, name);
-  // Little-endian; a DWORD shorter than 4 bytes (only a hand edit makes one) is zero-extended.
-  uint32_t bits = 0;
-  for (size_t i = 0; i < value->data.size(); ++i) {
-    bits |= static_cast<uint32_t>(static_cast<unsigned char>(value->data[i])) << (8 * i);
-  }
-  return static_cast<int32_t>(bits);
+  return static_cast<int32_t>(DwordBits(value->data));
 }
 
 std::string TRegistry::ReadString(const std::string& name) {
@@ -106,10 +115,7 @@ void TRegistry::Write(const std::string& name, const RegValue& value) {
 }
 
 void TRegistry::WriteInteger(const std::string& name, int32_t value) {
-  const auto bits = static_cast<uint32_t>(value);
-  std::string data(4, '\0');
-  for (size_t i = 0; i < 4; ++i) data[i] = static_cast<char>((bits >> (8 * i)) & 0xff);
-  Write(name, RegValue{REG_DWORD, std::move(data)});
+  Write(name, RegValue{REG_DWORD, DwordBytes(static_cast<uint32_t>(value))});
 }
 
 void TRegistry::WriteString(const std::string& name, const std::string& value) {

@@ -29,6 +29,11 @@ struct RegValue {
   bool operator==(const RegValue&) const = default;
 };
 
+// A REG_DWORD's data: the 4 bytes of bits, little-endian, and back. Data shorter than 4 bytes
+// (only a hand edit makes it) is zero-extended; bytes past the fourth are not read.
+std::string DwordBytes(uint32_t bits);
+uint32_t DwordBits(std::string_view data);
+
 // The store behind TRegistry. Key paths passed in are normalised (see NormaliseKeyPath); the
 // root "" always exists. Every change is one transaction of its own.
 class Hive {

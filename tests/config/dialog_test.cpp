@@ -76,9 +76,7 @@ class WatchedHive : public Hive {
   // "23" for a REG_DWORD, "type N" for anything else.
   static std::string Describe(const RegValue& value) {
     if (value.type != REG_DWORD || value.data.size() != 4) return "type " + std::to_string(value.type);
-    uint32_t bits = 0;
-    for (int i = 3; i >= 0; --i) bits = (bits << 8) | static_cast<uint8_t>(value.data[static_cast<size_t>(i)]);
-    return std::to_string(static_cast<int32_t>(bits));
+    return std::to_string(static_cast<int32_t>(DwordBits(value.data)));
   }
 
  private:

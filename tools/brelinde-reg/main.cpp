@@ -214,10 +214,7 @@ std::string DwordData(const std::string& text) {
     if (negative) v = -v;
     if (v < INT32_MIN || v > UINT32_MAX) throw bad();
   }
-  const auto bits = static_cast<uint32_t>(v);
-  std::string data(4, '\0');
-  for (size_t i = 0; i < 4; ++i) data[i] = static_cast<char>((bits >> (8 * i)) & 0xff);
-  return data;
+  return DwordBytes(static_cast<uint32_t>(v));
 }
 
 std::string BinaryData(const std::string& text) {
@@ -263,12 +260,8 @@ std::string Hex(const std::string& bytes) {
 std::string Shown(const RegValue& v) {
   if (v.type == REG_SZ || v.type == REG_EXPAND_SZ) return v.data.substr(0, v.data.find('\0'));
   if (v.type == REG_DWORD && v.data.size() == 4) {
-    uint32_t bits = 0;
-    for (size_t i = 0; i < 4; ++i) {
-      bits |= static_cast<uint32_t>(static_cast<unsigned char>(v.data[i])) << (8 * i);
-    }
     char buf[16];
-    std::snprintf(buf, sizeof buf, "0x%x", bits);
+    std::snprintf(buf, sizeof buf, "0x%x", DwordBits(v.data));
     return buf;
   }
   return Hex(v.data);
