@@ -15,6 +15,10 @@ inline constexpr std::string_view kRegGetDataFailed = "Fehler beim Holen der Dat
 inline constexpr std::string_view kRegInvalidDataType = "Ungültiger Datentyp für '%s'";
 inline constexpr std::string_view kRegSetDataFailed = "Fehler beim Setzen der Daten für '%s'";
 inline constexpr std::string_view kHiveUnusable = "Registrierungsdatei \"%s\" ist nicht verwendbar (%s): gespeicherte Werte werden nicht gelesen, Schreiben schlägt fehl, die Datei bleibt unverändert.";
+// Why a hive call failed, as its LastError and the line above give it.
+inline constexpr std::string_view kHiveNoHomeFolder = "kein Benutzerordner";
+inline constexpr std::string_view kHiveKeyGone = "Schlüssel \"%s\" existiert nicht mehr";
+inline constexpr std::string_view kHiveRootNotDeleted = "der Wurzelschlüssel wird nicht gelöscht";
 inline constexpr std::string_view kFileCreateError = "Datei \"%s\" kann nicht erstellt werden. %s";
 inline constexpr std::string_view kFileReadError = "Datei \"%s\" kann nicht gelesen werden. %s";
 inline constexpr std::string_view kResourceNotFound = "Ressource %s wurde nicht gefunden";

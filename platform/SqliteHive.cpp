@@ -186,7 +186,7 @@ bool SqliteHive::Open(bool for_write) {
   if (state_ == State::kAbsent && !for_write) return false;
 
   if (path_.empty()) {
-    MarkUnusable("kein Benutzerordner");
+    MarkUnusable(std::string(msg::kHiveNoHomeFolder));
     return false;
   }
   std::string why;
@@ -378,7 +378,7 @@ bool SqliteHive::SetValue(const std::string& key, const std::string& name, const
     const int rc = find.Text(1, key).Step();
     if (rc != SQLITE_ROW) {
       if (rc == SQLITE_DONE)
-        last_error_ = "Schlüssel \"" + key + "\" existiert nicht mehr";
+        last_error_ = Format(msg::kHiveKeyGone, key);
       else
         Failed("SELECT");
       Rollback();
@@ -465,7 +465,7 @@ bool SqliteHive::DeleteValue(const std::string& key, const std::string& name) {
 bool SqliteHive::DeleteKey(const std::string& key) {
   last_error_.clear();
   if (key.empty()) {
-    last_error_ = "der Wurzelschlüssel wird nicht gelöscht";
+    last_error_ = msg::kHiveRootNotDeleted;
     return false;
   }
   if (!Connect(true) || !Begin()) return false;
