@@ -2,53 +2,36 @@
 # The settings dialog of the real program on a real X display (its own Xvfb): the window as the
 # window system sees it, real key presses and clicks, the exit code, and what lands in the hive.
 set -u
-bin=$1
-fail=0
-tmp=$(mktemp -d)
-xvfb_pid=""
+BIN=$1
+. "$(dirname "$0")/show_lib.sh"
 host_pid=""
 pid=""
-cleanup() {
+# What this run started itself, then what show_lib.sh started.
+end_all() {
   [ -n "$pid" ] && kill "$pid" 2>/dev/null
   [ -n "$host_pid" ] && kill "$host_pid" 2>/dev/null
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
-  wait 2>/dev/null
-  rm -rf "$tmp"
+  cleanup
 }
-trap cleanup EXIT
+trap end_all EXIT
 die() { echo "FAIL: $*"; exit 1; }
-check() { if ! eval "$1"; then echo "FAIL: $2"; fail=1; fi; }
+check() { if ! eval "$1"; then fail "$2"; fi; }
 
-# A display of our own: the first free number from 70 on.
-for n in $(seq 70 130); do
-  [ -e "/tmp/.X$n-lock" ] && continue
-  Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-  xvfb_pid=$!
-  for _ in $(seq 50); do
-    xdpyinfo -display ":$n" >/dev/null 2>&1 && break
-    kill -0 "$xvfb_pid" 2>/dev/null || break
-    sleep 0.1
-  done
-  if xdpyinfo -display ":$n" >/dev/null 2>&1; then break; fi
-  kill "$xvfb_pid" 2>/dev/null; wait "$xvfb_pid" 2>/dev/null; xvfb_pid=""
-done
-[ -n "$xvfb_pid" ] || die "no Xvfb display could be started"
-export DISPLAY=":$n" QT_QPA_PLATFORM=xcb XDG_CONFIG_HOME="$tmp/config"
-hive="$XDG_CONFIG_HOME/brelinde/registry.db"
+start_xvfb 1280x1024
+export QT_QPA_PLATFORM=xcb
 key='Software\Kaltvor\Kaltvor - Brelinde'
 
 # The values of the settings key, one "name=type:value" a line, sorted.
 stored() {
-  [ -f "$hive" ] || return 0
-  sqlite3 "$hive" "SELECT name || '=' || type || ':' || hex(data) FROM vals WHERE key = '$key' ORDER BY name;"
+  [ -f "$HIVE" ] || return 0
+  sqlite3 "$HIVE" "SELECT name || '=' || type || ':' || hex(data) FROM vals WHERE key = '$key' ORDER BY name;"
 }
 
 # Starts the program with ARGS; sets pid and dialog (its window id, decimal).
 start() {
-  "$bin" "$@" >"$tmp/out" 2>"$tmp/err" &
+  "$BIN" "$@" >"$WORK/out" 2>"$WORK/err" &
   pid=$!
   dialog=$(timeout 10 xdotool search --sync --onlyvisible --name '^Kaltvor - Brelinde$' | head -n1)
-  [ -n "$dialog" ] || die "no dialog window for '$*': $(cat "$tmp/err")"
+  [ -n "$dialog" ] || die "no dialog window for '$*': $(cat "$WORK/err")"
   sleep 0.3  # let the window settle and take input
 }
 
@@ -121,13 +104,13 @@ check '[ "$code" = 0 ]' "OK did not end the program with 0"
 check '[ "$(stored)" = "$(printf "ActiveTabSheet=4:01000000\nEffect=4:00000000")" ]' "OK on Options stored: $(stored)"
 
 # 4. An owner that does not exist stops start-up, with the error box of start-up.
-"$bin" /c:2147483000 >/dev/null 2>"$tmp/err" &
+"$BIN" /c:2147483000 >/dev/null 2>"$WORK/err" &
 pid=$!
 box=$(timeout 10 xdotool search --sync --onlyvisible --name '^Anwendungsfehler$' | head -n1)
 check '[ -n "$box" ]' "no start-up error box"
 [ -n "$box" ] && xdotool windowfocus --sync "$box" key Return
 ended
 check '[ "$code" = 1 ]' "a missing owner exited $code"
-check 'grep -qF "Das Fenster 2147483000 existiert nicht." "$tmp/err"' "no window error: $(cat "$tmp/err")"
+check 'grep -qF "Das Fenster 2147483000 existiert nicht." "$WORK/err"' "no window error: $(cat "$WORK/err")"
 
-exit $fail
+exit $FAIL
