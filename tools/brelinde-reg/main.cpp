@@ -108,11 +108,12 @@ Command Parse(const std::vector<std::string>& args) {
   bool value_given = false;
   for (size_t i = 2; i < args.size(); ++i) {
     const std::string& arg = args[i];
-    // Appended rather than "/" + ..., which GCC 12 misreads as an overlapping copy at -O3.
+    // The switch in one spelling: "/" and lower case. (Made in place: GCC 12 misreads joining
+    // "/" to the rest as an overlapping copy at -O3.)
     std::string sw;
     if (arg.size() > 1 && (arg[0] == '/' || arg[0] == '-')) {
-      sw = "/";
-      sw += Lower(std::string_view(arg).substr(1));
+      sw = Lower(arg);
+      sw[0] = '/';
     }
     const auto operand = [&]() -> std::string {
       if (i + 1 >= args.size())
