@@ -28,7 +28,7 @@
 #include "pictures/Resources.h"
 #include "platform/Errors.h"
 #include "platform/System.h"
-#include "platform/qt/Application.h"
+#include "platform/Forms.h"
 #include "protocol/ScreenSaver.h"
 #include "show/TransitionCatalogue.h"
 #include "ui_Config.h"
@@ -197,11 +197,7 @@ void TConfig::ConnectHandlers() {
 // Qt must never be unwound by an exception, so every handler meets the platform's per-message
 // report at its own boundary: the error box is shown, the handler does not resume, the run goes on.
 void TConfig::Handle(void (TConfig::*handler)()) {
-  try {
-    (this->*handler)();
-  } catch (const std::exception& e) {
-    TApplication::ShowException(e);
-  }
+  Guarded([&] { (this->*handler)(); });
 }
 
 // With a host window the dialog behaves as that window's modal dialog: owned by it, the host

@@ -271,6 +271,17 @@ inline void HandleApplicationException(const std::exception& e) {
   }
 }
 
+// Runs a handler at a message's boundary: an error it raises is reported, the handler does not
+// resume, and the run goes on. The toolkit is never unwound by an exception.
+template <class F>
+void Guarded(F&& handler) {
+  try {
+    handler();
+  } catch (const std::exception& e) {
+    HandleApplicationException(e);
+  }
+}
+
 // ---- TForm, inline: the class is small and every form and host uses all of it ----------------
 
 inline TForm::TForm(TFormWindow& window) : window_(window) {
@@ -318,12 +329,6 @@ inline void TForm::CreateHandle() {
   window_.CreateHandle(params);
 }
 
-inline void TForm::DoCreate(const std::function<void()>& on_create) {
-  try {
-    on_create();
-  } catch (const std::exception& e) {
-    HandleApplicationException(e);
-  }
-}
+inline void TForm::DoCreate(const std::function<void()>& on_create) { Guarded(on_create); }
 
 }  // namespace brelinde

@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "platform/Errors.h"
+#include "platform/Forms.h"
 
 namespace brelinde {
 namespace {
@@ -16,7 +17,6 @@ char g_program[] = "brelinde";
 char* g_default_argv[] = {g_program, nullptr};
 char** g_argv = g_default_argv;
 constexpr const char* kApplicationTitle = "Brelinde";
-std::function<void(const std::string&)> g_error_box_hook;
 }  // namespace
 
 void SetApplicationArguments(int argc, char** argv) {
@@ -43,29 +43,22 @@ TApplication::TApplication() : QApplication(g_argc, g_argv) {
   setApplicationName(kApplicationTitle);
   setApplicationDisplayName(kApplicationTitle);
   setQuitOnLastWindowClosed(false);
+  if (!ApplicationExceptionHandler()) SetApplicationExceptionHandler(ShowException);
 }
 
 bool TApplication::notify(QObject* receiver, QEvent* event) {
   try {
     return QApplication::notify(receiver, event);
   } catch (const std::exception& e) {
-    ShowException(e);
+    HandleApplicationException(e);
     return true;
   }
 }
 
 void TApplication::ShowException(const std::exception& e) {
   std::fprintf(stderr, "brelinde: %s\n", e.what());
-  if (g_error_box_hook) {
-    g_error_box_hook(e.what());
-    return;
-  }
   QMessageBox box(QMessageBox::Critical, kApplicationTitle, QString::fromUtf8(e.what()), QMessageBox::Ok);
   box.exec();
-}
-
-void TApplication::SetErrorBoxHook(std::function<void(const std::string& message)> hook) {
-  g_error_box_hook = std::move(hook);
 }
 
 void ReportStartUpError(const std::string& report) {

@@ -2,7 +2,6 @@
 #pragma once
 
 #include <QApplication>
-#include <functional>
 #include <string>
 
 namespace brelinde {
@@ -19,10 +18,9 @@ class TApplication : public QApplication {
  public:
   TApplication();
   bool notify(QObject* receiver, QEvent* event) override;
+  // The error box; the application's report of handler errors (ApplicationExceptionHandler in
+  // platform/Forms.h) unless something else was installed, as tests do to observe them.
   static void ShowException(const std::exception& e);
-  // Sends ShowException's reports to hook instead of a modal box (tests observe them without
-  // blocking); an empty function brings the box back.
-  static void SetErrorBoxHook(std::function<void(const std::string& message)> hook);
 };
 
 // Start-up's error report: on stderr, and in a box titled "Anwendungsfehler" where a display is.

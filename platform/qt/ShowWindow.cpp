@@ -66,15 +66,6 @@ TShiftState ShiftOf(Qt::KeyboardModifiers m) {
   return s;
 }
 
-template <class F>
-void Guarded(F&& f) {
-  try {
-    f();
-  } catch (const std::exception& e) {
-    HandleApplicationException(e);
-  }
-}
-
 }  // namespace
 
 // Watches the preview's host window and reports its destruction.

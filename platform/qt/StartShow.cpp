@@ -41,11 +41,7 @@ class StopSignals {
       char bytes[16];
       while (::read(g_signal_pipe[0], bytes, sizeof bytes) > 0) {
       }
-      try {
-        FinishShow();
-      } catch (const std::exception& e) {
-        HandleApplicationException(e);
-      }
+      Guarded(FinishShow);
     });
     struct sigaction action{};
     action.sa_handler = OnStopSignal;
@@ -98,9 +94,10 @@ void StartShow() {
     SetSaverRunning(true);
     Sys().ShowCursor(false);
   }
-  // Errors raised while messages are handled go to the error box only while the show runs.
+  // While the show runs, its window reports errors (it lets go of the input for the box first).
   struct HandlerScope {
-    ~HandlerScope() { SetApplicationExceptionHandler(nullptr); }
+    TExceptionHandler previous = ApplicationExceptionHandler();
+    ~HandlerScope() { SetApplicationExceptionHandler(previous); }
   } handler_scope;
   std::unique_ptr<TApplication> app;
   std::unique_ptr<StopSignals> stop_signals;

@@ -30,6 +30,7 @@
 #include "platform/FakeSystem.h"
 #include "platform/Registry.h"
 #include "platform/SqliteHive.h"
+#include "platform/Forms.h"
 #include "platform/qt/Application.h"
 #include "protocol/ScreenSaver.h"
 #include "protocol/StartUp.h"
@@ -93,11 +94,11 @@ class DialogTest : public ::testing::Test {
     hive_ = std::make_unique<WatchedHive>(dir_.Path() + "/registry.db");
     SetHive(hive_.get());
     ParentWindow = 0;
-    TApplication::SetErrorBoxHook([this](const std::string& message) { errors_.push_back(message); });
+    SetApplicationExceptionHandler([this](const std::exception& e) { errors_.push_back(e.what()); });
   }
 
   void TearDown() override {
-    TApplication::SetErrorBoxHook(nullptr);
+    SetApplicationExceptionHandler(TApplication::ShowException);
     SetHive(nullptr);
     ParentWindow = 0;
   }
