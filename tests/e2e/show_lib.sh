@@ -1,4 +1,4 @@
-# Shared by the show's end-to-end runs (sourced): an Xvfb of our own on a free display, a temp
+# Shared by the end-to-end runs of the real program (sourced): an Xvfb of our own on a free display, a temp
 # folder and a hive of our own, the registry values, and the pages the show must write.
 # Needs: BIN (the program) and REG (the hive editor) set by the caller.
 
